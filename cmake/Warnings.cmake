@@ -1,0 +1,18 @@
+# Compiler flags kept in one place, so the sources themselves stay free of
+# compiler-specific switches.
+if(MSVC)
+  add_compile_options(/W4 /utf-8)
+  add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
+else()
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+endif()
+
+if(WIN32)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+  if(NOT MSVC)
+    # Static runtime: the program, the library and the tests need no extra DLLs.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+    # Sources are UTF-8; literals handed to the ...A functions must be Windows-1252.
+    add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP1252>)
+  endif()
+endif()

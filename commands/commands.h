@@ -1,0 +1,40 @@
+// The machine's commands. Each makes one exchange over DeviceLink, writes its
+// trace lines, and returns success; none shows anything to the user.
+#pragma once
+
+#include <cstdint>
+
+// Record frame.
+constexpr uint8_t kLeader = 0x1B;
+constexpr uint8_t kControlChannel = 0xA4;
+constexpr uint8_t kFirmwareChannel = 0xA5;
+constexpr uint8_t kCmdInquiry = 0xCD;
+constexpr uint8_t kCmdReadBlock = 0xC1;
+constexpr uint8_t kCmdWriteBlock = 0xC2;
+constexpr uint8_t kCmdFirmwareStart = 0x05;
+constexpr uint8_t kBlockSystemInfo = 0x40;
+constexpr uint8_t kBlockSettings = 0x41;
+constexpr uint8_t kBlockPhonebook = 0x42;
+
+constexpr int kInquiryReplySize = 43;
+constexpr int kSystemInfoReplySize = 269;
+constexpr int kSettingsReplySize = 27;
+constexpr int kSetSettingsRequestSize = 26;
+constexpr int kSetAdvancedRequestSize = 171;
+constexpr int kAckSize = 10;
+constexpr int kPhonebookHeadSize = 11;
+constexpr int kPhonebookRecordSize = 67;
+
+// 8 bytes per line: offset, hex fields, printable characters.
+void TraceHexDump(const uint8_t* bytes, int count);
+
+bool Mfp_Inquiry();
+bool Mfp_GetSystemInfo();
+bool Mfp_GetSettings();
+bool Mfp_SetSettings();
+bool Mfp_SetAdvanced();
+bool Mfp_GetPhonebook();
+bool Mfp_SetPhonebook();
+
+// Trailing blanks (0x20 only) become NULs; returns `text`.
+char* TrimTrailingSpaces(char* text);

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets everything up on Debian 12 and runs every test: the portable core
+# natively, then the Windows programs, widgets, cleanup library and end-to-end
+# tests under Wine. Ends with one summary line.
+set -euo pipefail
+RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$RCP_ROOT"
+source tools/setup.sh
+rcp_install_missing
+
+jobs="$(nproc)"
+echo "== configuring"
+rcp_configure build/native
+rcp_configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
+rcp_configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw32.cmake" \
+  -DBUILD_TESTING=OFF
+
+echo "== building"
+cmake --build build/native -j "$jobs"
+cmake --build build/win64 -j "$jobs"
+cmake --build build/win32 -j "$jobs"
+
+passed=0; failed=0; status=0
+run_ctest() {
+  local tree="$1" log
+  log="$(mktemp)"
+  echo "== testing $tree"
+  ( cd "$tree" && ctest --output-on-failure -j "$jobs" ) 2>&1 | tee "$log" || status=1
+  local total fails
+  total="$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)"
+  fails="$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -1)"
+  [ -n "$total" ] || { status=1; total=0; fails=0; }
+  passed=$((passed + total - fails)); failed=$((failed + fails))
+  rm -f "$log"
+}
+run_ctest build/native
+run_ctest build/win64
+[ "$failed" -eq 0 ] || status=1
+echo "$passed passed, $failed failed"
+exit $status

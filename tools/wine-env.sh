@@ -1,0 +1,60 @@
+# Shared set-up for running Windows programs under Wine (sourced).
+#
+# rcp_wine_setup <path inside a build tree>
+#   exports WINEPREFIX (<build tree>/wineprefix unless RCP_WINEPREFIX is set),
+#   WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, LANG and DISPLAY; makes the prefix
+#   once; starts one persistent wineserver and, without a display, an Xvfb.
+
+rcp_find_build_tree() {
+  local dir
+  dir="$(cd "$(dirname "$1")" 2>/dev/null && pwd)" || return 1
+  while [ "$dir" != "/" ]; do
+    if [ -f "$dir/CMakeCache.txt" ]; then echo "$dir"; return 0; fi
+    dir="$(dirname "$dir")"
+  done
+  return 1
+}
+
+rcp_wine_setup() {
+  local tree
+  if [ -n "${RCP_WINEPREFIX:-}" ]; then
+    export WINEPREFIX="$RCP_WINEPREFIX"
+  else
+    tree="$(rcp_find_build_tree "$1")" || tree="${TMPDIR:-/tmp}/rcp-wine"
+    export WINEPREFIX="$tree/wineprefix"
+  fi
+  export WINEARCH=win64
+  export WINEDEBUG="${WINEDEBUG:--all,+debugstr,err+module,err+winediag}"
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winhlp32.exe=d"
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+  if [ -z "${DISPLAY:-}" ]; then
+    export DISPLAY=":${RCP_XVFB_DISPLAY:-87}"
+    local n="${DISPLAY#:}"
+    (
+      flock 8
+      if ! [ -e "/tmp/.X11-unix/X$n" ] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+        nohup Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        for _ in $(seq 1 50); do
+          xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
+          sleep 0.1
+        done
+      fi
+    ) 8>"/tmp/rcp-xvfb-$n.lock"
+  fi
+
+  mkdir -p "$WINEPREFIX"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.rcp-ready" ]; then
+      wineboot -i >/dev/null 2>&1 </dev/null
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+      wineserver -w
+      touch "$WINEPREFIX/.rcp-ready"
+    fi
+    # One server for all runs: a small program then starts in a fraction of a second.
+    wineserver -p >/dev/null 2>&1 </dev/null
+  ) 9>"$WINEPREFIX.lock"
+}
