@@ -28,6 +28,16 @@ constexpr int kPhonebookRecordSize = 67;
 // 8 bytes per line: offset, hex fields, printable characters.
 void TraceHexDump(const uint8_t* bytes, int count);
 
+// Frame helpers. Numbers on the wire are big-endian.
+uint16_t GetBigEndian16(const uint8_t* bytes);
+uint32_t GetBigEndian32(const uint8_t* bytes);
+void PutBigEndian16(uint8_t* bytes, uint16_t value);
+// Leader, control channel, length (total - 4), signature 50 E0 82, command and
+// block selector: the first 9 bytes of a block request of `total` bytes.
+void PutBlockRequestHead(uint8_t* record, int total, uint8_t command, uint8_t block);
+// The length field of a record: the count of the bytes after the first four.
+inline uint16_t FrameLength(const uint8_t* record) { return GetBigEndian16(record + 2); }
+
 bool Mfp_Inquiry();
 bool Mfp_GetSystemInfo();
 bool Mfp_GetSettings();

@@ -1,6 +1,23 @@
 // The emulated Quillmark K40: the machine's side of the protocol, portable
 // (no windows.h). It takes the host's bytes, parses framed requests, keeps the
 // machine's state, queues replies, and can be told to misbehave per command.
+//
+// Host bytes: 0x1B, channel (0xA4 control, 0xA5 firmware), big-endian length
+// of what follows, signature, command, block, operands. A request may arrive
+// in any number of Receive calls; it is complete when length + 4 bytes are in.
+// Bytes before a leader are skipped (and counted as accepted). A leader whose
+// channel is neither 0xA4 nor 0xA5, or whose length is below 4 or above the
+// largest phonebook write, is taken for noise and the search resumes at the
+// next 0x1B. A complete request that matches no command (or a known command
+// with the wrong length) is dropped without a reply and only counted in
+// IgnoredRequestCount().
+//
+// Replies: each complete request first discards whatever is left unread of
+// the previous reply (the machine flushes its output on a new command), then
+// queues its own. Send hands out up to the asked count and keeps the rest for
+// the next Send (the phonebook's 11-byte head, then its body).
+//
+// Not thread-safe: callers serialise Receive, Send and the rest.
 #pragma once
 
 #include <array>
@@ -23,16 +40,38 @@ enum class MachineCommand {
 };
 constexpr int kMachineCommandCount = 9;
 
+// What one command does wrong, set with K40Machine::SetFault. Each command has
+// at most one fault; it lasts until replaced or ClearFaults().
 struct MachineFault {
   enum Kind {
     None,
-    Silent,         // takes the request, never answers
-    ShortReply,     // the reply is cut to `n` bytes
-    PartialWrite,   // of the request (or of one write call) only `n` bytes are accepted
-    WrongLeader,    // reply starts with 0x1C instead of 0x1B
-    WrongChannel,   // reply carries channel 0xA5 instead of 0xA4
-    FirstReplyBad,  // the first reply is wrong-leader, later ones are good
-    Shuffled,       // phonebook records come in a shuffled slot order
+    // Takes the request (a set command is still applied, a firmware start
+    // still starts reception) and queues no reply. On FirmwareData: every
+    // image byte is refused (Receive returns 0), a machine that stopped
+    // listening.
+    Silent,
+    // The reply is cut to its first `n` bytes (the phonebook reply counts its
+    // 11-byte head and body together). No effect when n >= the reply size.
+    ShortReply,
+    // Per request: the Receive call in which the request's command becomes
+    // recognisable (its header bytes held so far plus those in the call)
+    // accepts the request's bytes only up to its n-th byte and returns there,
+    // refusing the rest of that call; bytes already held before that call are
+    // never taken back, so the call may accept 0. Later calls accept normally.
+    // No effect when the request is n bytes or shorter. On FirmwareData: the
+    // first Receive call that carries image bytes (after each start command)
+    // accepts at most `n` of them; later calls accept normally.
+    PartialWrite,
+    WrongLeader,    // every reply starts with 0x1C instead of 0x1B
+    // Every reply carries the other channel: 0xA5 instead of 0xA4 (and 0xA4
+    // on the firmware start reply, which normally carries 0xA5).
+    WrongChannel,
+    // The first reply of the command after SetFault starts with 0x1C; later
+    // replies are good.
+    FirstReplyBad,
+    // Phonebook records come in a fixed shuffled slot order (the same every
+    // time); slot numbers still name the right entries. Other commands: none.
+    Shuffled,
   };
   Kind kind = None;
   int n = 0;
@@ -58,10 +97,14 @@ class K40Machine {
 
   K40Machine();  // a realistic machine: identity, counters, settings, some entries
 
+  // The state a new machine starts with (what the constructor installs).
+  static State DefaultState();
+
   State& state() { return state_; }
   const State& state() const { return state_; }
 
-  // Host to machine: returns the count accepted.
+  // Host to machine: returns the count accepted (see PartialWrite and Silent
+  // on FirmwareData for the cases where it is below `length`).
   size_t Receive(const uint8_t* bytes, size_t length);
   // Machine to host: up to `length` bytes of what is queued; 0 when nothing is.
   size_t Send(uint8_t* buffer, size_t length);
@@ -70,27 +113,46 @@ class K40Machine {
   void SetFault(MachineCommand command, MachineFault fault);
   void ClearFaults();
 
-  // Ends firmware reception (the machine restarts with the new image).
+  // Ends firmware reception (the machine restarts with the new image):
+  // firmwareImagesReceived grows by one, any half-received request and any
+  // unread reply are dropped. Does nothing when no reception is running.
   void EndFirmware();
   bool ReceivingFirmware() const;
 
-  // Every complete request, as received (tests).
+  // Every complete request, as received (tests). A firmware start is one
+  // entry; the image that follows is one FirmwareData entry, opened by its
+  // first accepted byte and extended with every later one (so during a
+  // transfer Requests().back() is the image so far). A start command with no
+  // image bytes before EndFirmware leaves no FirmwareData entry.
   const std::vector<std::vector<uint8_t>>& Requests() const { return requests_; }
   std::vector<MachineCommand> RequestKinds() const;
+  // Complete requests that matched no command (dropped, not in Requests()).
+  size_t IgnoredRequestCount() const { return ignoredRequests_; }
 
   // The state kept in a file, so what the panel writes survives a restart.
+  // A versioned binary file with a checksum; written to a temporary name and
+  // then moved over `path`. LoadState returns false and leaves the state as
+  // it was when the file is missing, short, of another version or damaged.
   bool SaveState(const std::string& path) const;
   bool LoadState(const std::string& path);
 
  private:
+  void HandleRequest();
+  void QueueReply(MachineCommand command, std::vector<uint8_t> reply);
+  size_t TakeFirmware(const uint8_t* bytes, size_t length);
+  void DropNoise();
+
   State state_;
-  // Implementation details are the implementer's; see k40_machine.cpp.
-  struct Impl;
   std::vector<std::vector<uint8_t>> requests_;
+  std::vector<MachineCommand> kinds_;
   std::vector<uint8_t> pendingRequest_;
+  bool requestCutChecked_ = false;  // PartialWrite already judged for this request
   std::vector<uint8_t> reply_;
   size_t replyPos_ = 0;
   std::array<MachineFault, kMachineCommandCount> faults_{};
-  std::array<int, kMachineCommandCount> answered_{};
+  std::array<int, kMachineCommandCount> answered_{};  // replies since SetFault
   bool firmwareMode_ = false;
+  bool firmwareCutDone_ = false;    // PartialWrite already applied to this image
+  bool firmwareLogged_ = false;     // this image has its FirmwareData entry
+  size_t ignoredRequests_ = 0;
 };

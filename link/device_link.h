@@ -11,7 +11,8 @@ enum class PortKind : int { Usb = 0, Lpt1 = 1, Lpt2 = 2, Lpt3 = 3, Ecp1 = 4, Ecp
 
 enum class HostPlatform : int { Windows95, Windows98, Nt5, OtherWindows };
 
-// Entry points of the driver package's USB libraries.
+// Entry points of the driver package's USB libraries. A transfer entry point
+// left null moves nothing; counts outside 0..length are kept within it.
 using GetControlPortNameFn = int32_t(RCP_WINAPI*)(char* buffer, int32_t size);
 using Win2kUsbTransferFn = int32_t(RCP_WINAPI*)(uint8_t* buffer, int32_t length);
 
@@ -39,6 +40,7 @@ class DeviceLink {
   // from `name`. False (names left empty) when a pipe suffix would not fit.
   static bool SetUsbNames(const char* name);
 
-  // Back to the state of a fresh process (tests).
+  // Back to the state of a fresh process (tests): OtherWindows, Lpt1, no
+  // names, no entry points.
   static void Reset();
 };

@@ -21,6 +21,10 @@ constexpr uint8_t kStatusPError = 5;
 constexpr uint8_t kStatusNAck = 6;
 constexpr uint8_t kStatusBusy = 7;
 
+// One nibble as the machine puts it on the status lines in nibble mode:
+// nFault, Select, PError and the Busy line (inverse of bit 7) become bits 0-3.
+uint8_t NibbleFromStatus(uint8_t status);
+
 // True on time-out. For bit 7 `level` is the Busy line level, not the bit.
 bool WaitStatus(uint8_t bit, uint8_t level, uint32_t timeoutSeconds);
 bool WriteCompatByte(uint8_t byte);

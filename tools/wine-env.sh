@@ -35,26 +35,29 @@ rcp_wine_setup() {
       flock 8
       if ! [ -e "/tmp/.X11-unix/X$n" ] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
         rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
-        nohup Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        # The server outlives this block: it must not inherit (and so keep) the lock.
+        nohup Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null 8>&- &
         for _ in $(seq 1 50); do
           xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
           sleep 0.1
         done
       fi
-    ) 8>"/tmp/rcp-xvfb-$n.lock"
+    ) 8>"/tmp/rcp-xvfb-$n.start-lock"
   fi
 
   mkdir -p "$WINEPREFIX"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.rcp-ready" ]; then
-      wineboot -i >/dev/null 2>&1 </dev/null
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
-      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
-      wineserver -w
+      # Wine's server and services outlive these commands: none may keep the lock.
+      wineboot -i >/dev/null 2>&1 </dev/null 9>&-
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null 9>&-
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null 9>&-
+      wineserver -w 9>&-
       touch "$WINEPREFIX/.rcp-ready"
     fi
     # One server for all runs: a small program then starts in a fraction of a second.
-    wineserver -p >/dev/null 2>&1 </dev/null
-  ) 9>"$WINEPREFIX.lock"
+    # (It answers 2 when the server is already there, which is just as good.)
+    wineserver -p >/dev/null 2>&1 </dev/null 9>&- || true
+  ) 9>"$WINEPREFIX.setup-lock"
 }

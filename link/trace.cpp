@@ -1,0 +1,56 @@
+// Debugger trace and the spin wait shared by all device code.
+//
+// Both go through the OS seam, so tests see every line and every tick read.
+// The lines are formatted the way the Windows wvsprintfA family would (%d,
+// %s, %x, %c, %02X...), which for these formats is what vsnprintf does.
+#include "link/trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "link/os.h"
+
+namespace {
+
+constexpr size_t kLineBufferSize = 256;
+
+// Formats into `line`; text that does not fit is cut, never overrun.
+void FormatCut(char (&line)[kLineBufferSize], size_t room, const char* format, va_list args) {
+  int n = std::vsnprintf(line, room, format, args);
+  if (n < 0) line[0] = '\0';  // a bad format: write nothing rather than garbage
+}
+
+}  // namespace
+
+void Trace(const char* format, ...) {
+  char line[kLineBufferSize];
+  va_list args;
+  va_start(args, format);
+  // Keep one byte for the carriage return so the line, "\r" included, stays
+  // within 255 characters plus the terminator.
+  FormatCut(line, kLineBufferSize - 1, format, args);
+  va_end(args);
+  size_t length = std::strlen(line);
+  line[length] = '\r';
+  line[length + 1] = '\0';
+  TheOs().DebugOutput(line);
+}
+
+void DebugLine(const char* format, ...) {
+  char line[kLineBufferSize];
+  va_list args;
+  va_start(args, format);
+  FormatCut(line, kLineBufferSize, format, args);
+  va_end(args);
+  TheOs().DebugOutput(line);
+}
+
+void BusyWait(uint32_t ms) {
+  Os& os = TheOs();
+  const uint32_t start = os.TickCount();
+  // Unsigned difference: a counter that wraps past 0xFFFFFFFF meanwhile still
+  // yields the true elapsed time.
+  while (static_cast<uint32_t>(os.TickCount() - start) < ms) {
+  }
+}
