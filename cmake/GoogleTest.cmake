@@ -2,7 +2,7 @@
 if(NOT BUILD_TESTING)
   return()
 endif()
-if(RCP_WINDOWS)
+if(RCP_WINDOWS AND CMAKE_CROSSCOMPILING AND EXISTS /usr/src/googletest)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

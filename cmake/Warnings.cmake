@@ -1,7 +1,7 @@
 # Compiler flags kept in one place, so the sources themselves stay free of
 # compiler-specific switches.
 if(MSVC)
-  add_compile_options(/W4 /utf-8)
+  add_compile_options(/W4 /source-charset:utf-8 /execution-charset:windows-1252)
   add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
 else()
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
