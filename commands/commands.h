@@ -2,7 +2,10 @@
 // trace lines, and returns success; none shows anything to the user.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 
 // Record frame.
 constexpr uint8_t kLeader = 0x1B;
@@ -24,6 +27,16 @@ constexpr int kSetAdvancedRequestSize = 171;
 constexpr int kAckSize = 10;
 constexpr int kPhonebookHeadSize = 11;
 constexpr int kPhonebookRecordSize = 67;
+
+// A request or reply buffer from the heap, freed with its owner; null when
+// memory runs out (the commands report that and fail).
+struct FreeDeleter {
+  void operator()(uint8_t* bytes) const { std::free(bytes); }
+};
+using HeapBytes = std::unique_ptr<uint8_t[], FreeDeleter>;
+inline HeapBytes ZeroedBytes(size_t size) {
+  return HeapBytes(static_cast<uint8_t*>(std::calloc(size, 1)));
+}
 
 // 8 bytes per line: offset, hex fields, printable characters.
 void TraceHexDump(const uint8_t* bytes, int count);

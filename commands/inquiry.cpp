@@ -1,7 +1,5 @@
 // Mfp_Inquiry: the machine identifies itself, and its answer sets the two
 // identity flags the rest of the program reads.
-#include <cstdlib>
-
 #include "commands/commands.h"
 #include "commands/device_data.h"
 #include "link/device_link.h"
@@ -27,19 +25,18 @@ bool Mfp_Inquiry() {
   BusyWait(kInquiryWaitMs);
   if (written != kRequestSize) return false;
 
-  auto* reply = static_cast<uint8_t*>(std::calloc(kInquiryReplySize, 1));
+  HeapBytes reply = ZeroedBytes(kInquiryReplySize);
   if (reply == nullptr) {
     DebugLine("Mfp_Inquiry() - Memory Allocation error! \n");
     return false;
   }
-  int32_t received = DeviceLink::Read(reply, kInquiryReplySize);
+  int32_t received = DeviceLink::Read(reply.get(), kInquiryReplySize);
   // A short answer still counts: what did not arrive reads as zero.
   bool valid = received > 4 && reply[0] == kLeader && reply[1] == kControlChannel;
   if (valid) {
-    DebugLine("Length = %d \n", FrameLength(reply));
+    DebugLine("Length = %d \n", FrameLength(reply.get()));
     inquiryAnswered = true;
     fullPanel = reply[kInquiryModeOffset] == kFullPanelMode;
   }
-  std::free(reply);
   return valid;
 }

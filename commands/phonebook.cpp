@@ -2,7 +2,6 @@
 // the machine's, Mfp_SetPhonebook sends the whole table back. Both move every
 // entry in one exchange; the reply and the request carry one 67-byte record
 // per slot (slot number, 20 name bytes, 46 number bytes).
-#include <cstdlib>
 #include <cstring>
 
 #include "commands/commands.h"
@@ -16,6 +15,9 @@ namespace {
 constexpr int kNameWidth = 20;
 constexpr int kNumberWidth = 46;
 constexpr int kSetHeadSize = 10;
+// Where the head carries the entry count (one byte).
+constexpr int kGetCountOffset = 10;
+constexpr int kSetCountOffset = 9;
 constexpr int kHexDumpLimit = 100;
 
 constexpr uint32_t kGetRequestWaitMs = 1000;
@@ -49,13 +51,6 @@ void EncodeRecord(uint8_t* record, int slot, const PhonebookEntry& entry) {
   std::memcpy(record + 1 + kNameWidth, entry.number, strnlen(entry.number, kNumberWidth));
 }
 
-// A count the link reports, kept within what was asked, so that continuing
-// "after what arrived" never leaves the buffer.
-int32_t Within(int32_t count, int32_t asked) {
-  if (count < 0) return 0;
-  return count > asked ? asked : count;
-}
-
 }  // namespace
 
 char* TrimTrailingSpaces(char* text) {
@@ -78,46 +73,39 @@ bool Mfp_GetPhonebook() {
   const int entries = TableEntries();
   const int size = kPhonebookRecordSize * entries + kPhonebookHeadSize;
   const int bodySize = size - kPhonebookHeadSize;
-  auto* reply = static_cast<uint8_t*>(std::calloc(size, 1));
+  HeapBytes reply = ZeroedBytes(size);
   if (reply == nullptr) {
     DebugLine("Mfp_GetPhonebook() - Memory Allocation error! \n");
     return false;
   }
 
-  int32_t headRead = DeviceLink::Read(reply, kPhonebookHeadSize);
+  int32_t headRead = DeviceLink::Read(reply.get(), kPhonebookHeadSize);
   DebugLine("ReadData = %d \n", headRead);
-  if (headRead != kPhonebookHeadSize) {
-    std::free(reply);
-    return false;
-  }
+  if (headRead != kPhonebookHeadSize) return false;
   TheOs().SleepMs(kBodyWaitMs);
 
-  uint8_t* body = reply + kPhonebookHeadSize;
-  int32_t received = Within(DeviceLink::Read(body, bodySize), bodySize);
+  uint8_t* body = reply.get() + kPhonebookHeadSize;
+  int32_t received = DeviceLink::Read(body, bodySize);
   DebugLine("Size to read = %d \n", bodySize);
   DebugLine("ReadData = %d \n", received);
-  TraceHexDump(reply, size < kHexDumpLimit ? size : kHexDumpLimit);
+  TraceHexDump(reply.get(), size < kHexDumpLimit ? size : kHexDumpLimit);
   if (received < bodySize) {
     // A slow machine may still be sending: ask for the rest in place.
     TheOs().SleepMs(kRetryWaitMs);
     const int32_t missing = bodySize - received;
-    int32_t retry = Within(DeviceLink::Read(body + received, missing), missing);
+    int32_t retry = DeviceLink::Read(body + received, missing);
     DebugLine("Retry Read(n) = %d \n", retry);
     if (retry == 0) {
       TheOs().SleepMs(kRetryWaitMs);
-      retry = Within(DeviceLink::Read(body + received, missing), missing);
+      retry = DeviceLink::Read(body + received, missing);
     }
     received += retry;
   }
-  if (received <= kPhonebookHeadSize) {
-    std::free(reply);
-    return false;
-  }
+  if (received <= kPhonebookHeadSize) return false;
 
-  DebugLine("Length = %d \n", FrameLength(reply));
-  DebugLine("Number of entries = %d \n", reply[10]);
+  DebugLine("Length = %d \n", FrameLength(reply.get()));
+  DebugLine("Number of entries = %d \n", reply[kGetCountOffset]);
   for (int i = 0; i < entries; ++i) DecodeRecord(body + i * kPhonebookRecordSize, entries);
-  std::free(reply);
   return true;
 }
 
@@ -125,45 +113,41 @@ bool Mfp_SetPhonebook() {
   DebugLine("===> SET PHONEBOOK <===\n");
   const int entries = TableEntries();
   const int size = kPhonebookRecordSize * entries + kSetHeadSize;
-  auto* request = static_cast<uint8_t*>(std::malloc(size));
-  if (request == nullptr) {
+  HeapBytes buffer = ZeroedBytes(size);
+  if (buffer == nullptr) {
     DebugLine("Mfp_SetPhonebook() - Memory Allocation error! \n");
     return false;
   }
+  uint8_t* request = buffer.get();
   // Bytes no text covers are 0xFF: the machine takes them as "no character".
   std::memset(request, 0xFF, size);
   PutBlockRequestHead(request, size, kCmdWriteBlock, kBlockPhonebook);
-  request[9] = static_cast<uint8_t>(entries);
+  request[kSetCountOffset] = static_cast<uint8_t>(entries);
   for (int i = 0; i < entries; ++i)
     EncodeRecord(request + kSetHeadSize + i * kPhonebookRecordSize, i + 1, phonebookTable[i]);
 
-  int32_t written = Within(DeviceLink::Write(request, size), size);
+  int32_t written = DeviceLink::Write(request, size);
   DebugLine("WriteData = %d \n", written);
   if (written < size) {
     // The port may have taken only part of the record while the machine was
     // busy: send the rest once more, and once again if that moved nothing.
     TheOs().SleepMs(kRetryWaitMs);
     const int32_t remaining = size - written;
-    int32_t retry = Within(DeviceLink::Write(request + written, remaining), remaining);
+    int32_t retry = DeviceLink::Write(request + written, remaining);
     DebugLine("WriteData(retry) = %d \n", written);
     if (retry == 0) {
       TheOs().SleepMs(kRetryWaitMs);
-      retry = Within(DeviceLink::Write(request + written, remaining), remaining);
+      retry = DeviceLink::Write(request + written, remaining);
     }
     written += retry;
   }
   TheOs().SleepMs(kAckWaitMs);
-  if (written != size) {
-    std::free(request);
-    return false;
-  }
+  if (written != size) return false;
 
   int32_t ackRead = DeviceLink::Read(request, kAckSize);
   DebugLine("Size to read = %d \n", kAckSize);
   DebugLine("ReadData = %d \n", ackRead);
   TraceHexDump(request, kAckSize);
   int expected = ackRead > 4 ? FrameLength(request) : 0;
-  bool ok = ackRead == expected + 4;
-  std::free(request);
-  return ok;
+  return ackRead == expected + 4;
 }

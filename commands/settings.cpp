@@ -2,7 +2,6 @@
 // carried fax and paper settings of SettingsBlock; Mfp_SetAdvanced sends the
 // writable fields of SystemInfo back to the machine.
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 
 #include "commands/commands.h"
@@ -74,20 +73,19 @@ bool Mfp_GetSettings() {
   BusyWait(kGetSettingsWaitMs);
   if (written != static_cast<int32_t>(sizeof request)) return false;
 
-  auto* reply = static_cast<uint8_t*>(std::calloc(kSettingsReplySize, 1));
+  HeapBytes reply = ZeroedBytes(kSettingsReplySize);
   if (reply == nullptr) {
     DebugLine("Mfp_GetSettings() - Memory Allocation error! \n");
     return false;
   }
-  int32_t received = DeviceLink::Read(reply, kSettingsReplySize);
-  int declared = received >= 5 ? FrameLength(reply) : 0;
+  int32_t received = DeviceLink::Read(reply.get(), kSettingsReplySize);
+  int declared = received >= 5 ? FrameLength(reply.get()) : 0;
   if (declared != 0) DebugLine("Length = %d \n", declared);
   // The reply is judged by its own length field only: a machine that sends
   // fewer settings says so, and the ones it did not send read as zero.
   bool ok = received == declared + 4;
   if (ok && declared != 0)
-    std::memcpy(CarriedSettings(), reply + kSettingsDataOffset, kCarriedSettings);
-  std::free(reply);
+    std::memcpy(CarriedSettings(), reply.get() + kSettingsDataOffset, kCarriedSettings);
   return ok;
 }
 

@@ -1,6 +1,5 @@
 // Mfp_GetSystemInfo: the machine's identity, versions, counters and advanced
 // settings, decoded into the program-wide SystemInfo record.
-#include <cstdlib>
 #include <cstring>
 
 #include "commands/commands.h"
@@ -63,20 +62,19 @@ bool Mfp_GetSystemInfo() {
   BusyWait(kSystemInfoWaitMs);
   if (written != static_cast<int32_t>(sizeof request)) return false;
 
-  auto* reply = static_cast<uint8_t*>(std::calloc(kSystemInfoReplySize, 1));
+  HeapBytes reply = ZeroedBytes(kSystemInfoReplySize);
   if (reply == nullptr) {
     DebugLine("Mfp_GetSystemInfo() - Memory Allocation error! \n");
     return false;
   }
-  int32_t received = DeviceLink::Read(reply, kSystemInfoReplySize);
+  int32_t received = DeviceLink::Read(reply.get(), kSystemInfoReplySize);
   DebugLine("dwRet = %d \n", received);
   DebugLine("dwSize = %d \n", kSystemInfoReplySize);
   // Only a whole record is decoded: every field lies at a fixed offset.
-  bool ok = received == kSystemInfoReplySize && FrameLength(reply) != 0;
+  bool ok = received == kSystemInfoReplySize && FrameLength(reply.get()) != 0;
   if (ok) {
-    DebugLine("Length = %d \n", FrameLength(reply));
-    Decode(reply, systemInfo);
+    DebugLine("Length = %d \n", FrameLength(reply.get()));
+    Decode(reply.get(), systemInfo);
   }
-  std::free(reply);
   return ok;
 }

@@ -38,16 +38,19 @@ constexpr uint32_t kIoctlSetPortMode = 0x00182004;      // function 0x801
 constexpr uint8_t kHardwareModeDefault = 0x00;
 constexpr uint8_t kPortModeEcp = 0x10;  // IEEE 1284 extensibility value of ECP mode
 
-// One call into the USB transfer library. A library that lacks the entry
-// point moves nothing, and a count outside 0..length (a misbehaving library)
-// is taken as nothing or as everything asked, so callers never step outside
-// their buffers.
+// A count as a driver or library reported it, kept within 0..asked: callers
+// continue "after what arrived", so a misbehaving one must never send them
+// outside their buffers.
+int32_t Moved(int64_t reported, int32_t asked) {
+  if (reported < 0) return 0;
+  return reported > asked ? asked : static_cast<int32_t>(reported);
+}
+
+// One call into the USB transfer library; one that lacks the entry point
+// moves nothing.
 int32_t CallUsb(Win2kUsbTransferFn fn, uint8_t* buffer, int32_t length) {
   if (fn == nullptr || length <= 0) return 0;
-  int32_t n = fn(buffer, length);
-  if (n < 0) return 0;
-  if (n > length) return length;
-  return n;
+  return Moved(fn(buffer, length), length);
 }
 
 void ApplyPortTimeouts(Os& os, OsHandle h, CommTimeouts timeouts) {
@@ -76,11 +79,12 @@ int32_t WriteUsbPipe(const uint8_t* bytes, int32_t length) {
   OsHandle h = os.OpenDevice(DeviceLink::writePipeName, os_flags::GenericWrite,
                              os_flags::ShareRead | os_flags::ShareWrite, os_flags::AttributeNormal);
   if (h == nullptr) return 0;
-  uint32_t written = 0;
-  os.WriteDevice(h, bytes, static_cast<uint32_t>(length), &written);
-  DebugLine("WriteFile = nLength(%d) nByte(%d)\n", length, static_cast<int32_t>(written));
+  uint32_t reported = 0;
+  os.WriteDevice(h, bytes, static_cast<uint32_t>(length), &reported);
+  int32_t written = Moved(reported, length);
+  DebugLine("WriteFile = nLength(%d) nByte(%d)\n", length, written);
   os.CloseDevice(h);
-  return static_cast<int32_t>(written);
+  return written;
 }
 
 // The LPT names and the ECP device: no sharing, no attributes.
@@ -103,7 +107,7 @@ int32_t WritePort(const uint8_t* bytes, int32_t length) {
   uint32_t written = 0;
   os.WriteDevice(h, bytes, static_cast<uint32_t>(length), &written);
   os.CloseDevice(h);
-  return static_cast<int32_t>(written);
+  return Moved(written, length);
 }
 
 int32_t ReadPort(uint8_t* buffer, int32_t length) {
@@ -134,7 +138,7 @@ int32_t ReadPort(uint8_t* buffer, int32_t length) {
   uint32_t received = 0;
   os.ReadDevice(h, buffer, static_cast<uint32_t>(length), &received);
   os.CloseDevice(h);
-  return static_cast<int32_t>(received);
+  return Moved(received, length);
 }
 
 // The transfer library takes at most a little over 5000 bytes per read, so a
@@ -158,11 +162,12 @@ int32_t ReadUsbPipe(uint8_t* buffer, int32_t length) {
     DebugLine(" USB Port open error - for Reading ");
     return 0;
   }
-  uint32_t received = 0;
-  os.ReadDevice(h, buffer, static_cast<uint32_t>(length), &received);
-  DebugLine("ReadFile nLength = %d, nBytes = %d \n", length, static_cast<int32_t>(received));
+  uint32_t reported = 0;
+  os.ReadDevice(h, buffer, static_cast<uint32_t>(length), &reported);
+  int32_t received = Moved(reported, length);
+  DebugLine("ReadFile nLength = %d, nBytes = %d \n", length, received);
   os.CloseDevice(h);
-  return static_cast<int32_t>(received);
+  return received;
 }
 
 }  // namespace

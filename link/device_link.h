@@ -12,7 +12,7 @@ enum class PortKind : int { Usb = 0, Lpt1 = 1, Lpt2 = 2, Lpt3 = 3, Ecp1 = 4, Ecp
 enum class HostPlatform : int { Windows95, Windows98, Nt5, OtherWindows };
 
 // Entry points of the driver package's USB libraries. A transfer entry point
-// left null moves nothing; counts outside 0..length are kept within it.
+// left null moves nothing.
 using GetControlPortNameFn = int32_t(RCP_WINAPI*)(char* buffer, int32_t size);
 using Win2kUsbTransferFn = int32_t(RCP_WINAPI*)(uint8_t* buffer, int32_t length);
 
@@ -32,7 +32,8 @@ class DeviceLink {
   static Win2kUsbTransferFn Win2kUsbWrite;
   static Win2kUsbTransferFn Win2kUsbRead;
 
-  // Count accepted / received; 0 when the port cannot be opened.
+  // Count accepted / received, always within 0..length (whatever the driver
+  // or library reports); 0 when the port cannot be opened.
   static int32_t Write(const uint8_t* bytes, int32_t length);
   static int32_t Read(uint8_t* buffer, int32_t length);
 

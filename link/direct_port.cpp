@@ -37,18 +37,31 @@ bool PortPresent() {
 
 void WriteControl() { TheOs().PortOut(ControlPort(), controlShadow ^ kControlInversion); }
 
+// One register write that takes `low` lines low and `high` lines high.
+void SetLowAndHigh(uint8_t low, uint8_t high) {
+  controlShadow = static_cast<uint8_t>((controlShadow & ~low) | high);
+  WriteControl();
+}
+
 void SetLines(uint8_t lines, bool high) {
   if (high)
-    controlShadow |= lines;
+    SetLowAndHigh(0, lines);
   else
-    controlShadow &= static_cast<uint8_t>(~lines);
-  WriteControl();
+    SetLowAndHigh(lines, 0);
 }
 
 bool LineLevel(uint8_t status, uint8_t bit) {
   bool set = (status >> bit) & 1;
   // The port presents Busy inverted.
   return bit == kStatusBusy ? !set : set;
+}
+
+// Waits up to 1 s for a status line to reach `level`. On time-out traces
+// `failure`, where the step has a message, and gives false.
+bool Await(uint8_t bit, uint8_t level, const char* failure = nullptr) {
+  if (!WaitStatus(bit, level, kWaitSeconds)) return true;
+  if (failure != nullptr) Trace("%s", failure);
+  return false;
 }
 
 }  // namespace
@@ -79,8 +92,7 @@ bool WriteCompatByte(uint8_t byte) {
   // Set nStrobe low: the data lines are valid.
   SetLines(kNStrobe, false);
   // Event 36: Busy goes high, the machine has latched the byte.
-  if (WaitStatus(kStatusBusy, 1, kWaitSeconds)) {
-    Trace("failed (busy) on event 36\n");
+  if (!Await(kStatusBusy, 1, "failed (busy) on event 36\n")) {
     // End the strobe all the same: left low, the next byte's strobe would
     // bring no falling edge and the machine could never take it.
     SetLines(kNStrobe, true);
@@ -88,11 +100,7 @@ bool WriteCompatByte(uint8_t byte) {
   }
   SetLines(kNStrobe, true);
   // Busy goes low: the machine is ready for the next byte.
-  if (WaitStatus(kStatusBusy, 0, kWaitSeconds)) {
-    Trace("busy never acknowledged signal\n");
-    return false;
-  }
-  return true;
+  return Await(kStatusBusy, 0, "busy never acknowledged signal\n");
 }
 
 bool Negotiate(uint8_t extensibility) {
@@ -108,44 +116,27 @@ bool Negotiate(uint8_t extensibility) {
   // Event 1: set nSelectIn high and nAutoFd low.
   WriteControl();
   // Event 2: nAck goes low, nFault, Select and PError go high.
-  if (WaitStatus(kStatusNAck, 0, kWaitSeconds)) {
-    Trace("failed (nAck) on event 2\n");
-    return false;
-  }
-  if (WaitStatus(kStatusNFault, 1, kWaitSeconds)) {
-    Trace("failed (nFault) on event 2\n");
-    return false;
-  }
-  if (WaitStatus(kStatusSelect, 1, kWaitSeconds)) {
-    Trace("failed (select) on event 2\n");
-    return false;
-  }
-  if (WaitStatus(kStatusPError, 1, kWaitSeconds)) {
-    Trace("failed (perror) on event 2\n");
-    return false;
-  }
+  if (!Await(kStatusNAck, 0, "failed (nAck) on event 2\n")) return false;
+  if (!Await(kStatusNFault, 1, "failed (nFault) on event 2\n")) return false;
+  if (!Await(kStatusSelect, 1, "failed (select) on event 2\n")) return false;
+  if (!Await(kStatusPError, 1, "failed (perror) on event 2\n")) return false;
   // Event 3: set nStrobe low and nAutoFd high, latching the value.
-  controlShadow = static_cast<uint8_t>((controlShadow & ~kNStrobe) | kNAutoFd);
-  WriteControl();
+  SetLowAndHigh(kNStrobe, kNAutoFd);
   // Event 4: set nStrobe high.
   SetLines(kNStrobe, true);
   // Event 6: nAck goes high (event 5's XFlag and nDataAvail are not needed).
-  if (WaitStatus(kStatusNAck, 1, kWaitSeconds)) {
-    Trace("failed (nAck) on event 6\n");
-    return false;
-  }
-  return true;
+  return Await(kStatusNAck, 1, "failed (nAck) on event 6\n");
 }
 
 bool ReadNibbleByte(uint8_t* out) {
   if (!PortPresent()) return false;
   Os& os = TheOs();
   // nDataAvail (nFault) goes low: the machine has a byte for us.
-  if (WaitStatus(kStatusNFault, 0, kWaitSeconds)) return false;
+  if (!Await(kStatusNFault, 0)) return false;
   // Event 7: set nAutoFd low.
   SetLines(kNAutoFd, false);
   // Event 9: nAck goes low, the low nibble is on the status lines.
-  if (WaitStatus(kStatusNAck, 0, kWaitSeconds)) return false;
+  if (!Await(kStatusNAck, 0)) return false;
   *out = NibbleFromStatus(os.PortIn(StatusPort()));
   // Event 10: set nAutoFd high. Between the two nibbles each change is
   // written twice, which holds the line one more bus cycle before nAck is
@@ -153,50 +144,33 @@ bool ReadNibbleByte(uint8_t* out) {
   SetLines(kNAutoFd, true);
   WriteControl();
   // Event 11: nAck goes high.
-  if (WaitStatus(kStatusNAck, 1, kWaitSeconds)) return false;
+  if (!Await(kStatusNAck, 1)) return false;
   // Event 7: set nAutoFd low for the high nibble.
   SetLines(kNAutoFd, false);
   WriteControl();
   // Event 9: nAck goes low.
-  if (WaitStatus(kStatusNAck, 0, kWaitSeconds)) return false;
+  if (!Await(kStatusNAck, 0)) return false;
   *out |= static_cast<uint8_t>(NibbleFromStatus(os.PortIn(StatusPort())) << 4);
   // Event 10: set nAutoFd high.
   SetLines(kNAutoFd, true);
   // Event 11: nAck goes high.
-  return !WaitStatus(kStatusNAck, 1, kWaitSeconds);
+  return Await(kStatusNAck, 1);
 }
 
 bool Terminate() {
   if (!PortPresent()) return false;
   // Event 22: set nSelectIn low and nAutoFd high.
-  controlShadow = static_cast<uint8_t>((controlShadow & ~kNSelectIn) | kNAutoFd);
-  WriteControl();
-  // Event 23: Busy and nFault go high.
-  if (WaitStatus(kStatusBusy, 1, kWaitSeconds)) {
-    Trace("failed (busy) on event 23\n");
-    return false;
-  }
-  if (WaitStatus(kStatusNFault, 1, kWaitSeconds)) {
-    Trace("failed (nFault) on event 23\n");
-    return false;
-  }
-  // Event 24: nAck goes low.
-  if (WaitStatus(kStatusNAck, 0, kWaitSeconds)) {
-    Trace("failed (nAck) on event 24\n");
-    return false;
-  }
+  SetLowAndHigh(kNSelectIn, kNAutoFd);
+  // Events 23 and 24: Busy and nFault go high, then nAck goes low.
+  if (!Await(kStatusBusy, 1, "failed (busy) on event 23\n")) return false;
+  if (!Await(kStatusNFault, 1, "failed (nFault) on event 23\n")) return false;
+  if (!Await(kStatusNAck, 0, "failed (nAck) on event 24\n")) return false;
   // Event 25: set nAutoFd low.
   SetLines(kNAutoFd, false);
   // Event 26: Busy stays high as the machine returns to compatibility mode.
-  if (WaitStatus(kStatusBusy, 1, kWaitSeconds)) {
-    Trace("failed (busy) on event 26\n");
-    return false;
-  }
+  if (!Await(kStatusBusy, 1, "failed (busy) on event 26\n")) return false;
   // Event 27: nAck goes high.
-  if (WaitStatus(kStatusNAck, 1, kWaitSeconds)) {
-    Trace("failed (nAck) on event 27\n");
-    return false;
-  }
+  if (!Await(kStatusNAck, 1, "failed (nAck) on event 27\n")) return false;
   // Event 28: set nAutoFd high; back in compatibility idle.
   SetLines(kNAutoFd, true);
   return true;

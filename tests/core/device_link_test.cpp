@@ -165,6 +165,29 @@ TEST_F(LinkTest, Nt5UsbLibraryCountsOutsideTheRequestAreKeptInRange) {
   EXPECT_EQ(DeviceLink::Read(buffer.data(), 100), 100);
 }
 
+// A driver that claims to have moved more than it was given.
+class OverReportingDevice : public FakeDevice {
+ public:
+  uint32_t Write(const uint8_t*, uint32_t length) override { return length + 100; }
+  uint32_t Read(uint8_t*, uint32_t length) override { return length + 100; }
+};
+
+TEST_F(LinkTest, PortAndPipeCountsBeyondTheRequestAreKeptInRange) {
+  OverReportingDevice liar;
+  for (Road road : {Road::Lpt1, Road::Ecp1, Road::UsbPipes}) {
+    Connect(road);
+    os.AddDevice("LPT1", &liar);
+    os.AddDevice(kEcp1Name, &liar);
+    os.AddDevice(kTestWritePipe, &liar);
+    os.AddDevice(kTestReadPipe, &liar);
+    os.chargeReadTimeouts = false;
+    EXPECT_EQ(DeviceLink::Write(bytes.data(), 10), 10) << RoadName(road);
+    EXPECT_EQ(DeviceLink::Read(buffer.data(), 43), 43) << RoadName(road);
+  }
+  EXPECT_EQ(os.debugLines, (std::vector<std::string>{"WriteFile = nLength(10) nByte(10)\n",
+                                                     "ReadFile nLength = 43, nBytes = 43 \n"}));
+}
+
 TEST_F(LinkTest, MissingUsbLibraryEntryPointsMoveNothing) {
   Connect(Road::UsbNt5);
   DeviceLink::Win2kUsbWrite = nullptr;
