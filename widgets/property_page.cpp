@@ -1,0 +1,208 @@
+// Property pages: the page procedure, the activation notifications and the
+// take/show exchange of page values with the page's controls.
+#include "widgets/property_page.h"
+
+#include "widgets/resource_text.h"
+
+namespace {
+
+int Checked(HWND page, int id) { return static_cast<int>(::IsDlgButtonChecked(page, id)); }
+
+// The text is set only when it differs: setting it again would move the
+// caret to the start while the user is typing, and pages show their values
+// after each change.
+void ShowText(HWND control, const std::string& text) {
+  int length = ::GetWindowTextLengthA(control);
+  if (length == static_cast<int>(text.size())) {
+    std::string current(length + 1, '\0');
+    current.resize(::GetWindowTextA(control, current.data(), length + 1));
+    if (current == text) return;
+  }
+  ::SetWindowTextA(control, text.c_str());
+}
+
+std::string TakeText(HWND control) {
+  int length = ::GetWindowTextLengthA(control);
+  std::string text(length + 1, '\0');
+  text.resize(::GetWindowTextA(control, text.data(), length + 1));
+  return text;
+}
+
+}  // namespace
+
+CPropertyPage::CPropertyPage(int templateId, HINSTANCE instance) : m_templateId(templateId) {
+  m_hInst = instance ? instance : ResourceInstance();
+}
+
+CPropertyPage::~CPropertyPage() {
+  if (m_hWnd) ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
+  m_hWnd = nullptr;
+}
+
+const PROPSHEETPAGEA& CPropertyPage::GetPageDesc() {
+  m_desc = {};
+  m_desc.dwSize = sizeof m_desc;
+  m_desc.dwFlags = PSP_DEFAULT;
+  m_desc.hInstance = m_hInst;
+  m_desc.pszTemplate = MAKEINTRESOURCEA(m_templateId);
+  m_desc.pfnDlgProc = &PageProc;
+  m_desc.lParam = reinterpret_cast<LPARAM>(this);
+  return m_desc;
+}
+
+HWND CPropertyPage::GetMainWindow() const {
+  HWND sheet = GetSheet();
+  if (!sheet) return nullptr;
+  // During the first PSN_SETACTIVE the sheet is still a popup owned by the
+  // main window; GetAncestor would stop at the sheet itself.
+  if (!(::GetWindowLongPtrA(sheet, GWL_STYLE) & WS_CHILD)) {
+    HWND owner = ::GetWindow(sheet, GW_OWNER);
+    return owner ? owner : sheet;
+  }
+  return ::GetAncestor(sheet, GA_ROOT);
+}
+
+CPropertyPage* CPropertyPage::FromHandle(HWND hwnd) {
+  return hwnd ? reinterpret_cast<CPropertyPage*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
+void CPropertyPage::BindText(int controlId, std::string& value) {
+  m_bindings.push_back({BindKind::Text, controlId, controlId, &value, nullptr, nullptr});
+}
+void CPropertyPage::BindComboIndex(int controlId, int& value) {
+  m_bindings.push_back({BindKind::ComboIndex, controlId, controlId, nullptr, &value, nullptr});
+}
+void CPropertyPage::BindCheck(int controlId, int& value) {
+  m_bindings.push_back({BindKind::Check, controlId, controlId, nullptr, &value, nullptr});
+}
+void CPropertyPage::BindRadio(int firstId, int lastId, int& value) {
+  m_bindings.push_back({BindKind::Radio, firstId, lastId, nullptr, &value, nullptr});
+}
+void CPropertyPage::BindControl(int controlId, CControl& control) {
+  m_bindings.push_back({BindKind::Control, controlId, controlId, nullptr, nullptr, &control});
+}
+
+void CPropertyPage::TakeValues() { Exchange(true); }
+void CPropertyPage::ShowValues() { Exchange(false); }
+
+void CPropertyPage::Exchange(bool take) {
+  if (!m_hWnd) return;
+  bool outer = m_exchanging;
+  m_exchanging = true;
+  for (const Binding& b : m_bindings) {
+    HWND control = GetItem(b.firstId);
+    if (!control) continue;
+    switch (b.kind) {
+      case BindKind::Text:
+        if (take)
+          *b.text = TakeText(control);
+        else
+          ShowText(control, *b.text);
+        break;
+      case BindKind::ComboIndex:
+        if (take)
+          *b.number = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
+        else
+          ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(*b.number), 0);
+        break;
+      case BindKind::Check:
+        if (take)
+          *b.number = Checked(m_hWnd, b.firstId);
+        else
+          ::CheckDlgButton(m_hWnd, b.firstId, static_cast<UINT>(*b.number));
+        break;
+      case BindKind::Radio:
+        if (take) {
+          *b.number = -1;
+          for (int id = b.firstId; id <= b.lastId; ++id) {
+            if (Checked(m_hWnd, id) == BST_CHECKED) {
+              *b.number = id - b.firstId;
+              break;
+            }
+          }
+        } else {
+          for (int id = b.firstId; id <= b.lastId; ++id)
+            ::CheckDlgButton(m_hWnd, id, id - b.firstId == *b.number ? BST_CHECKED : BST_UNCHECKED);
+        }
+        break;
+      case BindKind::Control:
+        break;  // bound once, at page creation
+    }
+  }
+  m_exchanging = outer;
+}
+
+BOOL CPropertyPage::InitPage() {
+  for (const Binding& b : m_bindings) {
+    if (b.kind == BindKind::Control && !b.control->GetHwnd()) b.control->Attach(m_hWnd, b.firstId);
+  }
+  ShowValues();
+  return TRUE;
+}
+
+bool CPropertyPage::OnSetActive() {
+  if (m_firstSetActive)
+    m_firstSetActive = false;
+  else
+    ShowValues();
+  return true;
+}
+
+bool CPropertyPage::OnKillActive() {
+  TakeValues();
+  return true;
+}
+
+INT_PTR CPropertyPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  INT_PTR reflected = 0;
+  if (CControl::ReflectInDialog(m_hWnd, msg, wParam, lParam, reflected)) return reflected;
+
+  switch (msg) {
+    case WM_INITDIALOG:
+      return InitPage();
+    case WM_COMMAND:
+      // Filling the controls makes them notify; those notifications are not
+      // the user's doing.
+      if (m_exchanging && lParam != 0) return TRUE;
+      return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (header->code == PSN_SETACTIVE) {
+        result = OnSetActive() ? 0 : -1;
+      } else if (header->code == PSN_KILLACTIVE) {
+        result = OnKillActive() ? FALSE : TRUE;
+      } else if (!OnNotify(header, result)) {
+        return FALSE;
+      }
+      ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+    case WM_DESTROY:
+      OnDestroy();
+      return FALSE;
+    default:
+      return OnMessage(msg, wParam, lParam);
+  }
+}
+
+INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CPropertyPage* self;
+  if (msg == WM_INITDIALOG) {
+    // lParam is the sheet's copy of the page description.
+    auto* desc = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+    self = reinterpret_cast<CPropertyPage*>(desc->lParam);
+    self->m_hWnd = hwnd;
+    self->m_firstSetActive = true;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, desc->lParam);
+  } else {
+    self = FromHandle(hwnd);
+  }
+  if (!self) return FALSE;
+  INT_PTR result = self->HandleMessage(msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->m_hWnd = nullptr;
+  }
+  return result;
+}
