@@ -1,0 +1,38 @@
+// Shared services of the panel's windows (see app_shell.h).
+#include "app/app_shell.h"
+
+#include "commands/device_data.h"
+#include "res/resource.h"
+#include "widgets/resource_text.h"
+
+namespace {
+HWND mainWindow = nullptr;
+}  // namespace
+
+HWND AppMainWindow() { return mainWindow; }
+void SetAppMainWindow(HWND window) { mainWindow = window; }
+
+std::string AppTitle() { return LoadText(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE); }
+
+int ReportLinkFailure(UINT textId) {
+  // LoadText hands out one shared buffer: keep the text before loading the title.
+  std::string text = LoadText(textId);
+  std::string title = AppTitle();
+  return MessageBoxA(mainWindow, text.c_str(), title.c_str(), MB_ICONERROR);
+}
+
+void EnablePhonebookMenu(bool enable) {
+  HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr;
+  if (menu == nullptr) return;
+  UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
+  EnableMenuItem(menu, ID_LOAD_PHONEBOOK, state);
+  EnableMenuItem(menu, ID_SAVE_PHONEBOOK, state);
+}
+
+CWaitCursor::CWaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+
+void CWaitCursor::Restore() {
+  if (!m_shown) return;
+  SetCursor(m_previous);
+  m_shown = false;
+}

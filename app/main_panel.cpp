@@ -1,0 +1,223 @@
+// The main window: page set, sheet placement and sizing, tab images, command
+// routing and help.
+#include "app/main_panel.h"
+
+#include <commctrl.h>
+
+#include "app/app_shell.h"
+#include "commands/device_data.h"
+#include "pages/advanced_page.h"
+#include "pages/fw_up_page.h"
+#include "pages/info_page.h"
+#include "pages/page_set.h"
+#include "pages/phonebook_page.h"
+#include "pages/settings_page.h"
+#include "res/resource.h"
+#include "widgets/about_box.h"
+#include "widgets/property_sheet.h"
+#include "widgets/resource_text.h"
+
+namespace {
+// Windows posts this for F1 before it becomes WM_HELP.
+constexpr UINT kKeyF1Message = 0x004D;
+constexpr DWORD kHelpContext = 1;
+// Blue marks the transparent pixels of the tab-image strip.
+constexpr COLORREF kTabImageMask = 0x00FF0000;
+constexpr int kTabImageWidth = 20;
+
+void CentreOnScreen(HWND window) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  RECT work;
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  int x = work.left + ((work.right - work.left) - width) / 2;
+  int y = work.top + ((work.bottom - work.top) - height) / 2;
+  SetWindowPos(window, nullptr, x > work.left ? x : work.left, y > work.top ? y : work.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
+CMainPanel::HelpFn CMainPanel::helpEngine = &WinHelpA;
+
+CMainPanel::CMainPanel()
+    : CDialog(IDD_MAINPANEL),
+      m_hIcon(static_cast<HICON>(
+          LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))) {}
+
+CMainPanel::~CMainPanel() {
+  // A modal run has destroyed every window by now; a modeless one (tests)
+  // still has them, and pages must not outlive their objects.
+  if (panelSheet) panelSheet->Destroy();
+  delete phonebookPage;
+  delete settingsPage;
+  delete fwUpPage;
+  delete infoPage;
+  delete advancedPage;
+  phonebookPage = nullptr;
+  settingsPage = nullptr;
+  fwUpPage = nullptr;
+  infoPage = nullptr;
+  advancedPage = nullptr;
+  delete panelSheet;  // with it the tab image list
+  panelSheet = nullptr;
+  m_exitButton.Detach();
+  m_helpButton.Detach();
+  if (m_hIcon) DestroyIcon(m_hIcon);
+  if (AppMainWindow() == m_hWnd && m_hWnd != nullptr) SetAppMainWindow(nullptr);
+}
+
+BOOL CMainPanel::OnInitDialog() {
+  CDialog::OnInitDialog();
+  // Pages created below may report a failure at once; their boxes belong to
+  // this window.
+  SetAppMainWindow(m_hWnd);
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+  CentreOnScreen(m_hWnd);
+
+  // Another copy of the program finds this window by its title.
+  SetWindowTextA(m_hWnd, AppTitle().c_str());
+
+  m_exitButton.Attach(m_hWnd, IDC_EXIT);
+  m_exitButton.SetButtonIcon(IDI_EXIT);
+  m_exitButton.SetFlatLook(false, true);
+  m_helpButton.Attach(m_hWnd, IDC_HELPBTN);
+  m_helpButton.SetButtonIcon(IDI_HELPBTN);
+  m_helpButton.SetFlatLook(false, true);
+
+  CreatePageSet();
+  return TRUE;
+}
+
+void CMainPanel::CreatePageSet() {
+  delete panelSheet;
+  panelSheet = new CPropertySheet;
+
+  phonebookPage = new CPhonebook;
+  settingsPage = new CSettings;
+  fwUpPage = new CFwUp;
+  infoPage = new CInfo;
+  advancedPage = new CAdvanced;
+
+  panelSheet->EnableStackedTabs(false);
+  if (fullPanel) {
+    panelSheet->AddPage(*settingsPage);
+    panelSheet->AddPage(*advancedPage);
+    panelSheet->AddPage(*phonebookPage);
+    panelSheet->AddPage(*infoPage);
+  }
+  panelSheet->AddPage(*fwUpPage);
+
+  if (!panelSheet->Create(m_hWnd, WS_CHILD | WS_VISIBLE, 0)) return;
+  HWND sheet = panelSheet->GetHwnd();
+  // Tab moves between the sheet's controls and this window's buttons.
+  SetWindowLongPtrA(sheet, GWL_EXSTYLE, GetWindowLongPtrA(sheet, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  SetWindowLongPtrA(sheet, GWL_STYLE, GetWindowLongPtrA(sheet, GWL_STYLE) | WS_TABSTOP);
+
+  panelSheet->SetTabImages(IDB_TABS, kTabImageWidth, kTabImageMask);
+  FitSheet();
+  panelSheet->SetActivePage(0);
+}
+
+void CMainPanel::FitSheet() {
+  HWND sheet = panelSheet->GetHwnd();
+  int captionHeight = GetSystemMetrics(SM_CYCAPTION);
+  int menuHeight = GetSystemMetrics(SM_CYMENU);
+
+  HDC dc = GetDC(m_hWnd);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, oldFont);
+  ReleaseDC(m_hWnd, dc);
+  int fontHeight = metrics.tmHeight;
+
+  RECT client;
+  GetClientRect(sheet, &client);
+  int width = client.right - client.left;
+  int height = client.bottom - client.top;
+  MoveWindow(sheet, 10, 10, width + 20, height, TRUE);
+  SetWindowPos(m_hWnd, nullptr, 0, 0, width + 30, 6 * fontHeight + height + captionHeight + menuHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
+  switch (id) {
+    case ID_APP_EXIT_MENU:
+    case IDC_EXIT:
+      EndDialog(IDOK);
+      return true;
+    case IDC_HELPBTN:
+    case ID_HELP_STANDARD:
+    case ID_HELP_CONTENTS:
+      OnHelp();
+      return true;
+    case ID_LOAD_PHONEBOOK:
+      OnLoadPhonebook();
+      return true;
+    case ID_SAVE_PHONEBOOK:
+      OnSavePhonebook();
+      return true;
+    case ID_LOAD_SETTINGS:
+      OnLoadSettings();
+      return true;
+    case ID_SAVE_SETTINGS:
+      OnSaveSettings();
+      return true;
+    case ID_ABOUT: {
+      CAboutBox about(m_hWnd);
+      about.DoModal();
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+std::string CMainPanel::HelpFilePath() {
+  char path[MAX_PATH + 1] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string file(path, length < MAX_PATH ? length : MAX_PATH);
+  size_t slash = file.find_last_of("\\/");
+  size_t dot = file.find_last_of('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) file.erase(dot);
+  return file + ".HLP";
+}
+
+void CMainPanel::OnHelp() { helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_CONTEXT, kHelpContext); }
+
+bool CMainPanel::PreTranslateMessage(MSG* msg) {
+  // F1 anywhere in the window, pages included; the key goes on as usual.
+  if (msg->message == kKeyF1Message) OnHelp();
+  return false;
+}
+
+void CMainPanel::OnDestroy() { helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_QUIT, 0); }
+
+void CMainPanel::PaintMinimized() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(m_hWnd, &paint);
+  SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+  int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+  DrawIcon(dc, x, y, m_hIcon);
+  EndPaint(m_hWnd, &paint);
+}
+
+INT_PTR CMainPanel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      if (!IsIconic(m_hWnd)) return FALSE;
+      PaintMinimized();
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<INT_PTR>(m_hIcon);
+    default:
+      return FALSE;
+  }
+}

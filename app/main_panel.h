@@ -1,0 +1,49 @@
+// CMainPanel: the program's only top-level window. A dialog with a menu, the
+// exit and help buttons and the property sheet that holds the control pages.
+// It decides the page set, places and sizes the sheet, gives the tabs their
+// images, and routes exit, help, about and the file commands.
+#pragma once
+
+#include <string>
+
+#include "widgets/dialog.h"
+#include "widgets/hover_button.h"
+
+class CMainPanel : public CDialog {
+ public:
+  CMainPanel();
+  ~CMainPanel() override;  // pages first, then the sheet, then buttons and image list
+
+  // The help engine at context 1 on the help file beside the program.
+  void OnHelp();
+  // "<folder>\<program base name>.HLP".
+  static std::string HelpFilePath();
+
+  // The help engine's entry point; tests put a recorder here.
+  using HelpFn = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
+  static HelpFn helpEngine;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDestroy() override;
+  bool PreTranslateMessage(MSG* msg) override;
+
+  // File commands of the menu. Phonebook files (40008, 40009) and settings
+  // files (40011, 40012) are not handled yet: the commands are accepted and
+  // nothing happens.
+  virtual void OnLoadPhonebook() {}
+  virtual void OnSavePhonebook() {}
+  virtual void OnLoadSettings() {}
+  virtual void OnSaveSettings() {}
+
+ private:
+  void CreatePageSet();
+  void FitSheet();
+  void PaintMinimized();
+
+  HICON m_hIcon;
+  CHoverButton m_exitButton;
+  CHoverButton m_helpButton;
+};

@@ -1,0 +1,75 @@
+// BoxAnswerer: see box_answerer.h.
+#include "tests/app/box_answerer.h"
+
+namespace {
+BoxAnswerer* active = nullptr;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+BOOL CALLBACK FindTab(HWND child, LPARAM found) {
+  char name[64] = {};
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "SysTabControl32") == 0) {
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+BoxAnswerer::BoxAnswerer()
+    : m_hook(SetWindowsHookExA(WH_CBT, &CbtProc, nullptr, GetCurrentThreadId())) {
+  active = this;
+}
+
+BoxAnswerer::~BoxAnswerer() {
+  UnhookWindowsHookEx(m_hook);
+  active = nullptr;
+}
+
+int BoxAnswerer::Unexpected() const {
+  int count = 0;
+  for (const SeenBox& box : boxes) count += box.expected ? 0 : 1;
+  return count;
+}
+
+std::string BoxAnswerer::Text(HWND window) {
+  char text[512] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool BoxAnswerer::HasTabControl(HWND window) {
+  bool found = false;
+  EnumChildWindows(window, &FindTab, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && active) active->OnActivate(reinterpret_cast<HWND>(wParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void BoxAnswerer::OnActivate(HWND window) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") != 0 || !m_seen.insert(window).second) return;
+
+  if (HWND text = GetDlgItem(window, kMessageBoxTextId)) {
+    SeenBox box{Text(window), Text(text), GetWindow(window, GW_OWNER), {}, !m_answers.empty()};
+    // The box is not shown yet at activation: read the style bit.
+    for (int id = IDOK; id <= IDNO; ++id) {
+      HWND button = GetDlgItem(window, id);
+      if (button && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE)) box.buttons.push_back(id);
+    }
+    int answer = box.expected ? m_answers.front() : (box.buttons.empty() ? IDOK : box.buttons.back());
+    if (box.expected) m_answers.pop_front();
+    boxes.push_back(box);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    return;
+  }
+  if (HasTabControl(window)) {
+    if (onMainWindow) onMainWindow(window);
+  } else if (onOtherDialog) {
+    onOtherDialog(window);
+  }
+}
