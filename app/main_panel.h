@@ -29,6 +29,10 @@ class CMainPanel : public CDialog {
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnDestroy() override;
   bool PreTranslateMessage(MSG* msg) override;
+  // Enter in a page's field reaches this window as IDOK: it must not end the
+  // program and lose what the user typed. Only exit, the menu, the close box
+  // and Esc end it.
+  void OnOK() override {}
 
   // File commands of the menu. Phonebook files (40008, 40009) and settings
   // files (40011, 40012) are not handled yet: the commands are accepted and

@@ -3,6 +3,7 @@
 #include "widgets/property_sheet.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "widgets/resource_text.h"
 
@@ -29,6 +30,60 @@ DWORD ChildStyle(DWORD style, const Creation& c) {
 }
 DWORD ChildExStyle(DWORD exStyle, const Creation& c) {
   return (exStyle & ~kFrameExStyles) | WS_EX_CONTROLPARENT | c.exStyle;
+}
+
+// The page area of tab control `tab`, in its client coordinates.
+RECT DisplayArea(HWND tab) {
+  RECT area{};
+  ::GetClientRect(tab, &area);
+  TabCtrl_AdjustRect(tab, FALSE, &area);
+  return area;
+}
+
+// Height in dialog units of a page's template; 0 when it cannot be read.
+int TemplateHeight(const PROPSHEETPAGEA& desc) {
+  const BYTE* bytes = nullptr;
+  if (desc.dwFlags & PSP_DLGINDIRECT) {
+    bytes = reinterpret_cast<const BYTE*>(desc.pResource);
+  } else {
+    HRSRC found = ::FindResourceA(desc.hInstance, desc.pszTemplate, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    HGLOBAL loaded = found ? ::LoadResource(desc.hInstance, found) : nullptr;
+    if (loaded && ::SizeofResource(desc.hInstance, found) >= 26)
+      bytes = static_cast<const BYTE*>(::LockResource(loaded));
+  }
+  if (!bytes) return 0;
+  // DLGTEMPLATEEX (signature 0xFFFF) has cy at byte 24, DLGTEMPLATE at 16.
+  WORD signature;
+  short height;
+  memcpy(&signature, bytes + 2, sizeof signature);
+  memcpy(&height, bytes + (signature == 0xFFFF ? 24 : 16), sizeof height);
+  return height;
+}
+
+// Shortens the tab control by `removed` pixels, puts the pages made so far on
+// its page area and moves the hidden buttons up with it.
+void ShortenTabs(HWND sheet, int removed) {
+  HWND tab = PropSheet_GetTabControl(sheet);
+  if (!tab || removed <= 0) return;
+  RECT tabRect{};
+  ::GetWindowRect(tab, &tabRect);
+  ::SetWindowPos(tab, nullptr, 0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top - removed,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT area = DisplayArea(tab);
+  ::MapWindowPoints(tab, sheet, reinterpret_cast<POINT*>(&area), 2);
+  for (int i = 0, count = TabCtrl_GetItemCount(tab); i < count; ++i)
+    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
+      ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+  // The hidden buttons mark where the sheet ends; they move up with the rest.
+  for (int id : {IDOK, IDCANCEL, kApplyButton, IDHELP}) {
+    HWND button = ::GetDlgItem(sheet, id);
+    RECT rect{};
+    if (!button || !::GetWindowRect(button, &rect)) continue;
+    ::MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&rect), 2);
+    ::SetWindowPos(button, nullptr, rect.left, rect.top - removed, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM lParam) {
@@ -102,6 +157,21 @@ bool CPropertySheet::Create(HWND parent, DWORD style, DWORD exStyle) {
   LONG_PTR currentEx = ::GetWindowLongPtrA(sheet, GWL_EXSTYLE);
   ::SetWindowLongPtrA(sheet, GWL_EXSTYLE, ChildExStyle(static_cast<DWORD>(currentEx), creation));
   if (::GetParent(sheet) != parent) ::SetParent(sheet, parent);
+
+  // The sheet was sized for the tabs laid out on several rows (Wine counts
+  // them before the tab control has its final width); on one row the page
+  // area would be taller than the pages. Fit it to the tallest page.
+  if (!m_stackedTabs) {
+    int pageHeight = 0;
+    for (const PROPSHEETPAGEA& desc : descs)
+      pageHeight = std::max(pageHeight, TemplateHeight(desc));
+    RECT page{0, 0, 0, pageHeight};
+    HWND tab = PropSheet_GetTabControl(sheet);
+    if (tab && pageHeight > 0 && ::MapDialogRect(sheet, &page)) {
+      RECT area = DisplayArea(tab);
+      ShortenTabs(sheet, (area.bottom - area.top) - page.bottom);
+    }
+  }
 
   // The buttons' band goes: the sheet ends where they began.
   RECT sheetRect{}, buttonRect{};

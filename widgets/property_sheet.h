@@ -7,7 +7,9 @@
 // WS_EX_CONTROLPARENT, so Tab moves between the sheet's controls and the
 // dialog's own. Its OK, Cancel, Apply and Help buttons are hidden and the
 // sheet is shortened by the band they took, so its client rectangle is the
-// tabs and the pages only.
+// tabs and the pages only. With one row of tabs the page area is fitted to
+// the tallest page, however many tabs there are (the sheet may have been
+// laid out for several rows before the tabs were put on one).
 #pragma once
 
 #include <vector>

@@ -45,7 +45,11 @@ bool BoxAnswerer::HasTabControl(HWND window) {
 }
 
 LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && active) active->OnActivate(reinterpret_cast<HWND>(wParam));
+  // Under Wine a thread hook also hears activations of other programs'
+  // windows in the same prefix: answer only this thread's own.
+  HWND window = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_ACTIVATE && active && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId())
+    active->OnActivate(window);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_shell.h"
@@ -196,6 +197,7 @@ TEST_F(PanelTest, PhonebookMenuFollowsThePhonebookPage) {
 }
 
 TEST_F(PanelTest, WindowIsSizedAroundTheSheet) {
+  std::vector<LONG> clientHeights;
   for (bool full : {true, false}) {
     SCOPED_TRACE(full ? "five pages" : "firmware page alone");
     Open(full);
@@ -220,8 +222,64 @@ TEST_F(PanelTest, WindowIsSizedAroundTheSheet) {
     EXPECT_EQ(mainRect.right - mainRect.left, sheetWidth + 10);
     EXPECT_EQ(mainRect.bottom - mainRect.top, 6 * metrics.tmHeight + sheetHeight +
                                                   GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU));
+
+    // One row of tabs whatever their number: the sheet is as tall with five
+    // pages as with one, and its page area holds the page it shows.
+    RECT client;
+    GetClientRect(sheet, &client);
+    clientHeights.push_back(client.bottom);
+    RECT area;
+    GetClientRect(TabControl(), &area);
+    TabCtrl_AdjustRect(TabControl(), FALSE, &area);
+    MapWindowPoints(TabControl(), nullptr, reinterpret_cast<POINT*>(&area), 2);
+    RECT page, tab;
+    GetWindowRect(panelSheet->GetActivePage()->GetHwnd(), &page);
+    GetWindowRect(TabControl(), &tab);
+    EXPECT_EQ(page.top, area.top);
+    EXPECT_EQ(page.bottom, area.bottom);
+    EXPECT_LE(tab.bottom, sheetRect.bottom);
+
+    // The exit and help buttons lie wholly below the sheet, with a margin.
+    for (int id : {IDC_EXIT, IDC_HELPBTN}) {
+      RECT button;
+      GetWindowRect(GetDlgItem(Main(), id), &button);
+      EXPECT_GE(button.top, sheetRect.bottom + 4) << "button " << id;
+      RECT mainClient;
+      GetClientRect(Main(), &mainClient);
+      MapWindowPoints(Main(), nullptr, reinterpret_cast<POINT*>(&mainClient), 2);
+      EXPECT_LE(button.bottom, mainClient.bottom) << "button " << id;
+    }
     panel.reset();
   }
+  ASSERT_EQ(clientHeights.size(), 2u);
+  EXPECT_EQ(clientHeights[0], clientHeights[1]);
+}
+
+TEST_F(PanelTest, EnterKeepsTheWindowOpenExitAndEscEndIt) {
+  Open(true);
+  // Enter in a field of a page, routed as the dialog manager routes it.
+  HWND field = GetDlgItem(static_cast<CPropertyPage*>(settingsPage)->GetHwnd(), IDC_SET_DISCARD);
+  ASSERT_NE(field, nullptr);
+  SetFocus(field);
+  MSG enter{field, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  IsDialogMessageA(Main(), &enter);
+  SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  Pump();
+  ASSERT_TRUE(IsWindow(Main())) << "Enter ended the program";
+  EXPECT_TRUE(IsWindow(panelSheet->GetHwnd()));
+
+  HWND main = Main();
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_EXIT)));
+  Pump();
+  EXPECT_FALSE(IsWindow(main));
+  panel.reset();
+
+  Open(true);
+  main = Main();
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(main)) << "Esc / the close box end the window";
 }
 
 TEST_F(PanelTest, HelpCommandsOpenContextOneBesideTheProgram) {
@@ -316,6 +374,97 @@ TEST_F(PanelTest, F1AnywhereOpensHelpOnceAndAboutIsModal) {
   EXPECT_EQ(helpCalls[0].command, static_cast<UINT>(HELP_CONTEXT));
   EXPECT_EQ(helpCalls[0].data, 1u);
   EXPECT_EQ(helpCalls[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+// --- page layouts under the font the system really has ---
+
+// Width in pixels of `text` (ampersands of mnemonics left out) in the font of
+// `control`.
+int TextWidth(HWND control, std::string text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+struct Clipped {
+  HWND page;
+  std::vector<std::string> texts;
+  std::vector<RECT> groups;   // group boxes
+  std::vector<std::pair<std::string, RECT>> pushButtons;
+};
+
+BOOL CALLBACK FindClipped(HWND control, LPARAM found) {
+  auto* clipped = reinterpret_cast<Clipped*>(found);
+  if (GetParent(control) != clipped->page) return TRUE;
+  LONG style = GetWindowLongA(control, GWL_STYLE);
+  if (!(style & WS_VISIBLE)) return TRUE;
+  char name[32] = {};
+  GetClassNameA(control, name, sizeof name);
+  std::string text = BoxAnswerer::Text(control);
+  RECT client;
+  GetClientRect(control, &client);
+  int room = client.right;
+  int oneLine = 0;
+  if (lstrcmpiA(name, "Static") == 0) {
+    LONG type = style & SS_TYPEMASK;
+    // Labels only: the sunken value fields are filled at run time.
+    if ((type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT) || (style & SS_SUNKEN)) return TRUE;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    oneLine = metrics.tmHeight;
+    // A label two lines high may wrap.
+    if (client.bottom >= 2 * oneLine) return TRUE;
+  } else if (lstrcmpiA(name, "Button") == 0) {
+    LONG type = style & BS_TYPEMASK;
+    RECT onScreen;
+    GetWindowRect(control, &onScreen);
+    if (type == BS_GROUPBOX) {
+      clipped->groups.push_back(onScreen);
+      return TRUE;
+    }
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) clipped->pushButtons.push_back({text, onScreen});
+    if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON)
+      room -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the box or circle and its gap
+  } else {
+    return TRUE;
+  }
+  if (!text.empty() && TextWidth(control, text) > room) clipped->texts.push_back(text);
+  return TRUE;
+}
+
+TEST_F(PanelTest, PageTextsFitTheirControls) {
+  Open(true);
+  // The firmware page keeps the geometry it has always had.
+  for (int index = 0; index < 4; ++index) {
+    Select(index);
+    Clipped clipped{panelSheet->GetActivePage()->GetHwnd(), {}};
+    EnumChildWindows(clipped.page, &FindClipped, reinterpret_cast<LPARAM>(&clipped));
+    EXPECT_EQ(clipped.texts, std::vector<std::string>{}) << "page " << index;
+    // The command buttons stay clear of the group boxes.
+    for (const auto& [text, button] : clipped.pushButtons)
+      for (const RECT& group : clipped.groups) {
+        RECT overlap;
+        EXPECT_FALSE(IntersectRect(&overlap, &button, &group)) << "page " << index << ": " << text;
+      }
+  }
+  // The longest model name the record holds, in capitals as the machine sends it.
+  HWND model = GetDlgItem(static_cast<CPropertyPage*>(infoPage)->GetHwnd(), IDC_INFO_MODEL);
+  RECT client;
+  GetClientRect(model, &client);
+  EXPECT_LE(TextWidth(model, "VELTRA QUILLMARK K40 SERIES PLUS"), client.right);
 }
 
 // --- information page ---

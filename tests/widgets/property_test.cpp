@@ -229,7 +229,28 @@ TEST_F(SheetTest, ManyTabsStayOnOneRow) {
   EXPECT_FALSE(::GetWindowLongPtrA(tab, GWL_STYLE) & TCS_MULTILINE);
   EXPECT_EQ(TabCtrl_GetRowCount(tab), 1);
   EXPECT_EQ(TabCtrl_GetItemCount(tab), 8);
+
+  // Sized for that one row: as tall as a sheet with a single tab, the page
+  // filling the page area.
+  RECT many, area, page;
+  ::GetClientRect(sheet.GetHwnd(), &many);
+  ::GetClientRect(tab, &area);
+  TabCtrl_AdjustRect(tab, FALSE, &area);
+  ::MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  ::GetWindowRect(sheet.GetActivePage()->GetHwnd(), &page);
+  EXPECT_EQ(page.top, area.top);
+  EXPECT_EQ(page.bottom, area.bottom);
   sheet.Destroy();
+
+  TestPage alone(IDD_TEST_PAGE_LONG);
+  CPropertySheet single;
+  single.AddPage(alone);
+  ASSERT_TRUE(single.Create(host.GetHwnd()));
+  RECT one;
+  ::GetClientRect(single.GetHwnd(), &one);
+  EXPECT_EQ(many.bottom, one.bottom);
+  EXPECT_EQ(many.right, one.right);
+  single.Destroy();
 }
 
 TEST_F(SheetTest, TabImagesFromTheStrip) {
