@@ -14,12 +14,14 @@ void SetAppMainWindow(HWND window) { mainWindow = window; }
 
 std::string AppTitle() { return LoadText(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE); }
 
-int ReportLinkFailure(UINT textId) {
+int ShowAppMessage(HWND owner, UINT textId, UINT type) {
   // LoadText hands out one shared buffer: keep the text before loading the title.
   std::string text = LoadText(textId);
   std::string title = AppTitle();
-  return MessageBoxA(mainWindow, text.c_str(), title.c_str(), MB_ICONERROR);
+  return MessageBoxA(owner, text.c_str(), title.c_str(), type);
 }
+
+int ReportLinkFailure(UINT textId) { return ShowAppMessage(mainWindow, textId, MB_ICONERROR); }
 
 void EnablePhonebookMenu(bool enable) {
   HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr;

@@ -14,6 +14,10 @@ void SetAppMainWindow(HWND window);
 // "Dalvenor": string 108 once the machine answered the inquiry, else string 1.
 std::string AppTitle();
 
+// Message box with string `textId`, the application title as caption and
+// `type` (MB_...) buttons and icon. Returns the box's result.
+int ShowAppMessage(HWND owner, UINT textId, UINT type);
+
 // Error box with string `textId`, owned by the main window, the application
 // title as caption, OK only. Returns the box's result.
 int ReportLinkFailure(UINT textId);

@@ -25,18 +25,10 @@ constexpr DWORD kHelpContext = 1;
 constexpr COLORREF kTabImageMask = 0x00FF0000;
 constexpr int kTabImageWidth = 20;
 
-void CentreOnScreen(HWND window) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  RECT work;
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
-    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  int width = rect.right - rect.left;
-  int height = rect.bottom - rect.top;
-  int x = work.left + ((work.right - work.left) - width) / 2;
-  int y = work.top + ((work.bottom - work.top) - height) / 2;
-  SetWindowPos(window, nullptr, x > work.left ? x : work.left, y > work.top ? y : work.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+template <typename T>
+void DeleteAndClear(T*& object) {
+  delete object;
+  object = nullptr;
 }
 }  // namespace
 
@@ -48,21 +40,7 @@ CMainPanel::CMainPanel()
           LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))) {}
 
 CMainPanel::~CMainPanel() {
-  // A modal run has destroyed every window by now; a modeless one (tests)
-  // still has them, and pages must not outlive their objects.
-  if (panelSheet) panelSheet->Destroy();
-  delete phonebookPage;
-  delete settingsPage;
-  delete fwUpPage;
-  delete infoPage;
-  delete advancedPage;
-  phonebookPage = nullptr;
-  settingsPage = nullptr;
-  fwUpPage = nullptr;
-  infoPage = nullptr;
-  advancedPage = nullptr;
-  delete panelSheet;  // with it the tab image list
-  panelSheet = nullptr;
+  DeletePageSet();
   m_exitButton.Detach();
   m_helpButton.Detach();
   if (m_hIcon) DestroyIcon(m_hIcon);
@@ -76,7 +54,7 @@ BOOL CMainPanel::OnInitDialog() {
   SetAppMainWindow(m_hWnd);
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  CentreOnScreen(m_hWnd);
+  CenterWindow(m_hWnd);
 
   // Another copy of the program finds this window by its title.
   SetWindowTextA(m_hWnd, AppTitle().c_str());
@@ -92,8 +70,20 @@ BOOL CMainPanel::OnInitDialog() {
   return TRUE;
 }
 
+void CMainPanel::DeletePageSet() {
+  // A modal run has destroyed every window by now; a modeless one (tests)
+  // still has them, and a page window must not outlive its object.
+  if (panelSheet) panelSheet->Destroy();
+  DeleteAndClear(phonebookPage);
+  DeleteAndClear(settingsPage);
+  DeleteAndClear(fwUpPage);
+  DeleteAndClear(infoPage);
+  DeleteAndClear(advancedPage);
+  DeleteAndClear(panelSheet);  // with it the tab image list
+}
+
 void CMainPanel::CreatePageSet() {
-  delete panelSheet;
+  DeletePageSet();  // a second window of the same object
   panelSheet = new CPropertySheet;
 
   phonebookPage = new CPhonebook;
@@ -195,7 +185,11 @@ bool CMainPanel::PreTranslateMessage(MSG* msg) {
   return false;
 }
 
-void CMainPanel::OnDestroy() { helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_QUIT, 0); }
+void CMainPanel::OnDestroy() {
+  helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_QUIT, 0);
+  // Boxes shown from now on have no window to belong to.
+  if (AppMainWindow() == m_hWnd) SetAppMainWindow(nullptr);
+}
 
 void CMainPanel::PaintMinimized() {
   PAINTSTRUCT paint;

@@ -12,7 +12,7 @@
 class CMainPanel : public CDialog {
  public:
   CMainPanel();
-  ~CMainPanel() override;  // pages first, then the sheet, then buttons and image list
+  ~CMainPanel() override;  // the page set (pages, sheet, tab images), then the buttons
 
   // The help engine at context 1 on the help file beside the program.
   void OnHelp();
@@ -44,6 +44,7 @@ class CMainPanel : public CDialog {
 
  private:
   void CreatePageSet();
+  void DeletePageSet();
   void FitSheet();
   void PaintMinimized();
 

@@ -4,6 +4,7 @@
 // cursor, version and profile.
 #include "app/panel_app.h"
 
+#include <optional>
 #include <string>
 
 #include "app/app_shell.h"
@@ -19,12 +20,10 @@ namespace {
 
 class Win32IdentifyUi : public IdentifyUi {
  public:
-  void BeginWait() override { m_previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
-  void EndWait() override { SetCursor(m_previous); }
+  void BeginWait() override { m_wait.emplace(); }
+  void EndWait() override { m_wait.reset(); }
   NoAnswerChoice AskNoAnswer() override {
-    std::string text = LoadText(IDS_NO_ANSWER);
-    std::string title = AppTitle();
-    switch (MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_ICONERROR | MB_ABORTRETRYIGNORE)) {
+    switch (ShowAppMessage(nullptr, IDS_NO_ANSWER, MB_ICONERROR | MB_ABORTRETRYIGNORE)) {
       case IDRETRY:
         return NoAnswerChoice::Retry;
       case IDIGNORE:
@@ -35,7 +34,7 @@ class Win32IdentifyUi : public IdentifyUi {
   }
 
  private:
-  HCURSOR m_previous = nullptr;
+  std::optional<CWaitCursor> m_wait;
 };
 
 }  // namespace

@@ -5,28 +5,6 @@
 #include "res/resource.h"
 #include "widgets/resource_text.h"
 
-namespace {
-
-// Centres `window` on `parent`, or on the work area without one, keeping it
-// on the work area.
-void CenterOn(HWND window, HWND parent) {
-  RECT area{}, rect{};
-  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  RECT around = area;
-  if (parent && ::IsWindowVisible(parent) && !::IsIconic(parent)) ::GetWindowRect(parent, &around);
-  ::GetWindowRect(window, &rect);
-  int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  int x = around.left + ((around.right - around.left) - width) / 2;
-  int y = around.top + ((around.bottom - around.top) - height) / 2;
-  if (x + width > area.right) x = area.right - width;
-  if (y + height > area.bottom) y = area.bottom - height;
-  if (x < area.left) x = area.left;
-  if (y < area.top) y = area.top;
-  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
-
 CAboutBox::CAboutBox(HWND parent) : CDialog(IDD_ABOUTBOX, parent) {}
 
 CAboutBox::~CAboutBox() { FreeGdiObjects(); }
@@ -59,7 +37,7 @@ BOOL CAboutBox::OnInitDialog() {
   }
 
   HWND parent = ::GetWindow(m_hWnd, GW_OWNER);
-  CenterOn(m_hWnd, parent ? parent : m_hParent);
+  CenterWindow(m_hWnd, parent ? parent : m_hParent);
   return TRUE;
 }
 

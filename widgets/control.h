@@ -2,9 +2,10 @@
 //
 // Without a framework there is no message reflection: the owning dialog hands
 // the notifications a control sends to its parent (WM_DRAWITEM, WM_CTLCOLOR...,
-// WM_COMMAND, WM_NOTIFY) back to the control object with ReflectToControl. CDialog and
-// CPropertyPage do it for every message before their own handlers, so a dialog
-// that uses those bases has nothing to route by hand.
+// WM_COMMAND, WM_NOTIFY) back to the control object with ReflectToControl.
+// CDialogWindow, the base of CDialog and CPropertyPage, does it for every
+// message before the object's own handlers, so a dialog on those bases has
+// nothing to route by hand.
 #pragma once
 
 #include "widgets/window.h"

@@ -1,7 +1,6 @@
-// Dialog windows bound to objects: creation, message dispatch and ending.
+// Dialog windows bound to objects: modal and modeless creation, ending, and
+// the messages of a modal run before dispatch.
 #include "widgets/dialog.h"
-
-#include "widgets/resource_text.h"
 
 namespace {
 // The innermost modal run of this thread and the one message-filter hook
@@ -11,18 +10,14 @@ thread_local CDialog* t_modalTop = nullptr;
 thread_local HHOOK t_filterHook = nullptr;
 }  // namespace
 
-CDialog::CDialog(int templateId, HWND parent, HINSTANCE instance) : m_templateId(templateId) {
+CDialog::CDialog(int templateId, HWND parent, HINSTANCE instance) : CDialogWindow(templateId, instance) {
   m_hParent = parent;
-  m_hInst = instance ? instance : ResourceInstance();
 }
 
 CDialog::~CDialog() {
-  if (!m_hWnd) return;
-  // No virtual call may reach the half-destroyed object.
   HWND hwnd = m_hWnd;
-  ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  m_hWnd = nullptr;
-  if (!m_modal && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  Unbind();
+  if (hwnd && !m_modal && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
 }
 
 INT_PTR CDialog::DoModal() {
@@ -35,7 +30,7 @@ INT_PTR CDialog::DoModal() {
     t_filterHook = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr, ::GetCurrentThreadId());
     ownsHook = t_filterHook != nullptr;
   }
-  INT_PTR result = ::DialogBoxParamA(m_hInst, MAKEINTRESOURCEA(m_templateId), m_hParent, &DialogProc,
+  INT_PTR result = ::DialogBoxParamA(m_hInst, MAKEINTRESOURCEA(GetTemplateId()), m_hParent, &DialogProc,
                                      reinterpret_cast<LPARAM>(this));
   if (ownsHook) {
     ::UnhookWindowsHookEx(t_filterHook);
@@ -49,7 +44,7 @@ INT_PTR CDialog::DoModal() {
 HWND CDialog::Create() {
   if (m_hWnd) return nullptr;  // one window per object
   m_modal = false;
-  return ::CreateDialogParamA(m_hInst, MAKEINTRESOURCEA(m_templateId), m_hParent, &DialogProc,
+  return ::CreateDialogParamA(m_hInst, MAKEINTRESOURCEA(GetTemplateId()), m_hParent, &DialogProc,
                               reinterpret_cast<LPARAM>(this));
 }
 
@@ -61,61 +56,28 @@ void CDialog::EndDialog(INT_PTR result) {
     ::DestroyWindow(m_hWnd);
 }
 
-CDialog* CDialog::FromHandle(HWND hwnd) {
-  return hwnd ? reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)) : nullptr;
-}
-
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  INT_PTR reflected = 0;
-  if (CControl::ReflectInDialog(m_hWnd, msg, wParam, lParam, reflected)) return reflected;
-
-  switch (msg) {
-    case WM_INITDIALOG:
-      return OnInitDialog();
-    case WM_COMMAND: {
-      WORD id = LOWORD(wParam), code = HIWORD(wParam);
-      auto control = reinterpret_cast<HWND>(lParam);
-      if (OnCommand(id, code, control)) return TRUE;
-      if (code == BN_CLICKED && id == IDOK) {
-        OnOK();
-        return TRUE;
-      }
-      if (code == BN_CLICKED && id == IDCANCEL) {
-        OnCancel();
-        return TRUE;
-      }
-      return FALSE;
-    }
-    case WM_NOTIFY: {
-      LRESULT result = 0;
-      if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
-      ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+  if (msg == WM_INITDIALOG) return OnInitDialog();
+  if (msg == WM_COMMAND) {
+    WORD id = LOWORD(wParam), code = HIWORD(wParam);
+    if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return TRUE;
+    if (code != BN_CLICKED) return FALSE;
+    if (id == IDOK) {
+      OnOK();
       return TRUE;
     }
-    case WM_DESTROY:
-      OnDestroy();
-      return FALSE;
-    default:
-      return OnMessage(msg, wParam, lParam);
+    if (id == IDCANCEL) {
+      OnCancel();
+      return TRUE;
+    }
+    return FALSE;
   }
+  return CDialogWindow::HandleMessage(msg, wParam, lParam);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CDialog* self;
-  if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<CDialog*>(lParam);
-    self->m_hWnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-  } else {
-    self = FromHandle(hwnd);
-  }
-  if (!self) return FALSE;  // before WM_INITDIALOG, or after the object let go
-  INT_PTR result = self->HandleMessage(msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    self->m_hWnd = nullptr;
-  }
-  return result;
+  CDialog* created = msg == WM_INITDIALOG ? reinterpret_cast<CDialog*>(lParam) : nullptr;
+  return Dispatch(hwnd, msg, wParam, lParam, created);
 }
 
 LRESULT CALLBACK CDialog::MessageFilterProc(int code, WPARAM wParam, LPARAM lParam) {

@@ -1,14 +1,12 @@
 // CDialog: a dialog on a template of the panel's resources, modal
 // (DialogBoxParamA) or modeless (CreateDialogParamA, which the tests use).
-//
-// The object pointer is stored in the window's GWLP_USERDATA at WM_INITDIALOG
-// and every later message goes to the virtual handlers. Messages meant for a
-// bound control (CControl) are reflected to it first.
+// Binding and message dispatch are CDialogWindow's; this class adds the
+// modal run, ending, OK / Cancel and the look at messages before dispatch.
 #pragma once
 
-#include "widgets/control.h"
+#include "widgets/dialog_window.h"
 
-class CDialog : public CWindow {
+class CDialog : public CDialogWindow {
  public:
   // `instance` nullptr: ResourceInstance().
   explicit CDialog(int templateId, HWND parent = nullptr, HINSTANCE instance = nullptr);
@@ -23,39 +21,23 @@ class CDialog : public CWindow {
   // Ends a modal run, or destroys a modeless dialog.
   void EndDialog(INT_PTR result);
 
-  int GetTemplateId() const { return m_templateId; }
-  HWND GetItem(int controlId) const { return ::GetDlgItem(m_hWnd, controlId); }
   bool IsModal() const { return m_modal; }
-
-  // The object that owns dialog window `hwnd`, or nullptr.
-  static CDialog* FromHandle(HWND hwnd);
 
  protected:
   // Return TRUE to let the system give the focus to the first control.
   virtual BOOL OnInitDialog() { return TRUE; }
-  // WM_COMMAND. Return true when handled. Unhandled IDOK / IDCANCEL end the
-  // dialog with that id (OnOK / OnCancel).
-  virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
+  // IDOK / IDCANCEL clicks that OnCommand left alone end the dialog with that id.
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
-  // WM_NOTIFY. Return true when handled; `result` goes to DWLP_MSGRESULT.
-  virtual bool OnNotify(NMHDR* header, LRESULT& result) { return false; }
-  // Every other message. The value is the dialog procedure's return value:
-  // FALSE lets the default dialog handling run.
-  virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return FALSE; }
-  // WM_DESTROY, while the window still exists.
-  virtual void OnDestroy() {}
   // Messages of a modal run seen before they are dispatched (thread
   // WH_MSGFILTER hook, MSGF_DIALOGBOX). Return true to swallow the message.
   virtual bool PreTranslateMessage(MSG* msg) { return false; }
 
-  // Dispatch of one message to the handlers above; overridable as a whole.
-  virtual INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam);
 
-  int m_templateId;
   bool m_modal = false;
 };

@@ -26,12 +26,14 @@ void Draw3dRect(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
   ::SetBkColor(dc, previous);
 }
 
-void Polyline3(HDC dc, int sysColor, POINT a, POINT b, POINT c) {
+// A one-pixel line in system colour `sysColor` from `from` through `corner`
+// to `to` (LineTo leaves the end point itself unpainted).
+void DrawEdgeLine(HDC dc, int sysColor, POINT from, POINT corner, POINT to) {
   HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(sysColor));
   HGDIOBJ previous = ::SelectObject(dc, pen);
-  ::MoveToEx(dc, a.x, a.y, nullptr);
-  ::LineTo(dc, b.x, b.y);
-  ::LineTo(dc, c.x, c.y);
+  ::MoveToEx(dc, from.x, from.y, nullptr);
+  ::LineTo(dc, corner.x, corner.y);
+  ::LineTo(dc, to.x, to.y);
   ::SelectObject(dc, previous);
   ::DeleteObject(pen);
 }
@@ -209,10 +211,10 @@ void CHoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
       PaintBorder(dc, work);
   } else if (!m_bFlat) {
     const LONG l = work.left, t = work.top, r = work.right, b = work.bottom;
-    Polyline3(dc, COLOR_BTNHIGHLIGHT, {l, b - 1}, {l, t}, {r, t});
-    Polyline3(dc, COLOR_3DLIGHT, {l + 1, b - 1}, {l + 1, t + 1}, {r, t + 1});
-    Polyline3(dc, COLOR_3DDKSHADOW, {l, b - 1}, {r - 1, b - 1}, {r - 1, t - 1});
-    Polyline3(dc, COLOR_BTNSHADOW, {l + 1, b - 2}, {r - 2, b - 2}, {r - 2, t});
+    DrawEdgeLine(dc, COLOR_BTNHIGHLIGHT, {l, b - 1}, {l, t}, {r, t});
+    DrawEdgeLine(dc, COLOR_3DLIGHT, {l + 1, b - 1}, {l + 1, t + 1}, {r, t + 1});
+    DrawEdgeLine(dc, COLOR_3DDKSHADOW, {l, b - 1}, {r - 1, b - 1}, {r - 1, t - 1});
+    DrawEdgeLine(dc, COLOR_BTNSHADOW, {l + 1, b - 2}, {r - 2, b - 2}, {r - 2, t});
   } else if (m_bHover && m_bFlatBorder) {
     PaintBorder(dc, work);
   }

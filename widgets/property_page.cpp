@@ -2,8 +2,6 @@
 // take/show exchange of page values with the page's controls.
 #include "widgets/property_page.h"
 
-#include "widgets/resource_text.h"
-
 namespace {
 
 int Checked(HWND page, int id) { return static_cast<int>(::IsDlgButtonChecked(page, id)); }
@@ -30,21 +28,14 @@ std::string TakeText(HWND control) {
 
 }  // namespace
 
-CPropertyPage::CPropertyPage(int templateId, HINSTANCE instance) : m_templateId(templateId) {
-  m_hInst = instance ? instance : ResourceInstance();
-}
-
-CPropertyPage::~CPropertyPage() {
-  if (m_hWnd) ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-  m_hWnd = nullptr;
-}
+CPropertyPage::CPropertyPage(int templateId, HINSTANCE instance) : CDialogWindow(templateId, instance) {}
 
 const PROPSHEETPAGEA& CPropertyPage::GetPageDesc() {
   m_desc = {};
   m_desc.dwSize = sizeof m_desc;
   m_desc.dwFlags = PSP_DEFAULT;
   m_desc.hInstance = m_hInst;
-  m_desc.pszTemplate = MAKEINTRESOURCEA(m_templateId);
+  m_desc.pszTemplate = MAKEINTRESOURCEA(GetTemplateId());
   m_desc.pfnDlgProc = &PageProc;
   m_desc.lParam = reinterpret_cast<LPARAM>(this);
   return m_desc;
@@ -60,10 +51,6 @@ HWND CPropertyPage::GetMainWindow() const {
     return owner ? owner : sheet;
   }
   return ::GetAncestor(sheet, GA_ROOT);
-}
-
-CPropertyPage* CPropertyPage::FromHandle(HWND hwnd) {
-  return hwnd ? reinterpret_cast<CPropertyPage*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)) : nullptr;
 }
 
 void CPropertyPage::BindText(int controlId, std::string& value) {
@@ -154,9 +141,6 @@ bool CPropertyPage::OnKillActive() {
 }
 
 INT_PTR CPropertyPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  INT_PTR reflected = 0;
-  if (CControl::ReflectInDialog(m_hWnd, msg, wParam, lParam, reflected)) return reflected;
-
   switch (msg) {
     case WM_INITDIALOG:
       return InitPage();
@@ -164,45 +148,25 @@ INT_PTR CPropertyPage::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Filling the controls makes them notify; those notifications are not
       // the user's doing.
       if (m_exchanging && lParam != 0) return TRUE;
-      return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      LRESULT result = 0;
-      if (header->code == PSN_SETACTIVE) {
-        result = OnSetActive() ? 0 : -1;
-      } else if (header->code == PSN_KILLACTIVE) {
-        result = OnKillActive() ? FALSE : TRUE;
-      } else if (!OnNotify(header, result)) {
-        return FALSE;
+      break;
+    case WM_NOTIFY:
+      switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+        case PSN_SETACTIVE:
+          return ReturnResult(OnSetActive() ? 0 : -1);
+        case PSN_KILLACTIVE:
+          return ReturnResult(OnKillActive() ? FALSE : TRUE);
       }
-      ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
-      return TRUE;
-    }
-    case WM_DESTROY:
-      OnDestroy();
-      return FALSE;
-    default:
-      return OnMessage(msg, wParam, lParam);
+      break;
   }
+  return CDialogWindow::HandleMessage(msg, wParam, lParam);
 }
 
 INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CPropertyPage* self;
+  CPropertyPage* created = nullptr;
   if (msg == WM_INITDIALOG) {
     // lParam is the sheet's copy of the page description.
-    auto* desc = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-    self = reinterpret_cast<CPropertyPage*>(desc->lParam);
-    self->m_hWnd = hwnd;
-    self->m_firstSetActive = true;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, desc->lParam);
-  } else {
-    self = FromHandle(hwnd);
+    created = reinterpret_cast<CPropertyPage*>(reinterpret_cast<const PROPSHEETPAGEA*>(lParam)->lParam);
+    created->m_firstSetActive = true;
   }
-  if (!self) return FALSE;
-  INT_PTR result = self->HandleMessage(msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    self->m_hWnd = nullptr;
-  }
-  return result;
+  return Dispatch(hwnd, msg, wParam, lParam, created);
 }

@@ -17,18 +17,15 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "widgets/control.h"
+#include "widgets/dialog_window.h"
 
-class CPropertyPage : public CWindow {
+class CPropertyPage : public CDialogWindow {
  public:
   // `instance` nullptr: ResourceInstance().
   explicit CPropertyPage(int templateId, HINSTANCE instance = nullptr);
-  ~CPropertyPage() override;
 
   // The page description for PropertySheetA / PSM_ADDPAGE (object in lParam).
   const PROPSHEETPAGEA& GetPageDesc();
-  int GetTemplateId() const { return m_templateId; }
-  HWND GetItem(int controlId) const { return ::GetDlgItem(m_hWnd, controlId); }
   // The sheet window (the page's parent); nullptr before the page is created.
   HWND GetSheet() const { return m_hWnd ? ::GetParent(m_hWnd) : nullptr; }
   // The top-level window that holds the sheet. Works also during the first
@@ -39,9 +36,6 @@ class CPropertyPage : public CWindow {
   void TakeValues();
   void ShowValues();
   bool IsExchanging() const { return m_exchanging; }
-
-  // The object that owns page window `hwnd`, or nullptr.
-  static CPropertyPage* FromHandle(HWND hwnd);
 
  protected:
   // Bindings; the referenced values must outlive the page object.
@@ -59,15 +53,10 @@ class CPropertyPage : public CWindow {
   // PSN_KILLACTIVE: return false to keep the page active. The base takes
   // the values.
   virtual bool OnKillActive();
-  // WM_COMMAND (not during an exchange for notifications of its controls).
-  virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
-  // WM_NOTIFY other than PSN_SETACTIVE / PSN_KILLACTIVE.
-  virtual bool OnNotify(NMHDR* header, LRESULT& result) { return false; }
-  // Every other message; returns the dialog procedure's value.
-  virtual INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return FALSE; }
-  virtual void OnDestroy() {}
 
-  virtual INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // OnCommand sees no notification from the page's controls during an
+  // exchange, OnNotify no PSN_SETACTIVE or PSN_KILLACTIVE.
+  INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   enum class BindKind { Text, ComboIndex, Check, Radio, Control };
@@ -82,7 +71,6 @@ class CPropertyPage : public CWindow {
   void Exchange(bool take);
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-  int m_templateId;
   PROPSHEETPAGEA m_desc{};
   std::vector<Binding> m_bindings;
   bool m_exchanging = false;

@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "tests/app/box_answerer.h"
 #include "tests/app/machine_os.h"
+#include "widgets/hover_button.h"
 #include "widgets/property_sheet.h"
 
 namespace {
@@ -152,6 +153,13 @@ TEST_F(PanelTest, FullPageSetInTabOrderWithImages) {
   EXPECT_EQ(panelSheet->GetActivePage(), static_cast<CPropertyPage*>(settingsPage));
   EXPECT_EQ(BoxAnswerer::Text(Main()), "Dalvenor");
   EXPECT_EQ(AppMainWindow(), Main());
+  // Exit and help are raised icon buttons.
+  for (int id : {IDC_EXIT, IDC_HELPBTN}) {
+    auto* button = dynamic_cast<CHoverButton*>(CControl::FromHandle(GetDlgItem(Main(), id)));
+    ASSERT_NE(button, nullptr) << "button " << id << " is not bound";
+    EXPECT_FALSE(button->IsFlat()) << "button " << id;
+    EXPECT_NE(button->GetIcon(), nullptr) << "button " << id;
+  }
 }
 
 TEST_F(PanelTest, WithoutFullPanelOnlyTheFirmwarePageWithTheFirstImage) {
@@ -308,6 +316,7 @@ TEST_F(PanelTest, HelpCommandsOpenContextOneBesideTheProgram) {
   ASSERT_EQ(helpCalls.size(), 1u);
   EXPECT_EQ(helpCalls[0].command, static_cast<UINT>(HELP_QUIT));
   EXPECT_EQ(helpCalls[0].file, expectedFile);
+  EXPECT_EQ(AppMainWindow(), nullptr) << "later boxes must not belong to a destroyed window";
 }
 
 TEST_F(PanelTest, ExitButtonAndUnwiredFileCommandsAndMinimisedIcon) {
@@ -316,7 +325,10 @@ TEST_F(PanelTest, ExitButtonAndUnwiredFileCommandsAndMinimisedIcon) {
     SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
   Pump();
   EXPECT_TRUE(IsWindow(Main())) << "file commands do not end the window";
-  EXPECT_NE(SendMessageA(Main(), WM_QUERYDRAGICON, 0, 0), 0);
+  LRESULT dragIcon = SendMessageA(Main(), WM_QUERYDRAGICON, 0, 0);
+  EXPECT_NE(dragIcon, 0);
+  EXPECT_EQ(dragIcon, SendMessageA(Main(), WM_GETICON, ICON_BIG, 0)) << "the application icon";
+  EXPECT_EQ(dragIcon, SendMessageA(Main(), WM_GETICON, ICON_SMALL, 0));
   HWND main = Main();
   SendMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(main, IDC_EXIT)));
