@@ -1,0 +1,154 @@
+// Parsing of the stand-ins' machine settings (see standin_config.h).
+#include "emulator/standins/standin_config.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+struct NamedCommand {
+  const char* name;
+  MachineCommand command;
+};
+constexpr NamedCommand kCommandNames[] = {
+    {"inquiry", MachineCommand::Inquiry},           {"sysinfo", MachineCommand::GetSystemInfo},
+    {"getsettings", MachineCommand::GetSettings},   {"setsettings", MachineCommand::SetSettings},
+    {"setadvanced", MachineCommand::SetAdvanced},   {"getphonebook", MachineCommand::GetPhonebook},
+    {"setphonebook", MachineCommand::SetPhonebook}, {"fwstart", MachineCommand::FirmwareStart},
+    {"fwdata", MachineCommand::FirmwareData},
+};
+
+}  // namespace
+
+std::optional<MachineCommand> ParseCommandName(const std::string& text) {
+  const std::string name = Lower(Trim(text));
+  for (const auto& c : kCommandNames) {
+    if (name == c.name) return c.command;
+  }
+  return std::nullopt;
+}
+
+std::optional<MachineFault> ParseFault(const std::string& text) {
+  std::string kind = Lower(Trim(text));
+  int n = 0;
+  const size_t colon = kind.find(':');
+  if (colon != std::string::npos) {
+    const std::string number = Trim(kind.substr(colon + 1));
+    char* end = nullptr;
+    const long value = std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || value < 0 || value > 1000000) return std::nullopt;
+    n = static_cast<int>(value);
+    kind = Trim(kind.substr(0, colon));
+  }
+  struct NamedKind {
+    const char* name;
+    MachineFault::Kind kind;
+    bool takesCount;
+  };
+  static constexpr NamedKind kKinds[] = {
+      {"none", MachineFault::None, false},
+      {"silent", MachineFault::Silent, false},
+      {"short", MachineFault::ShortReply, true},
+      {"partial", MachineFault::PartialWrite, true},
+      {"wrongleader", MachineFault::WrongLeader, false},
+      {"wrongchannel", MachineFault::WrongChannel, false},
+      {"firstreplybad", MachineFault::FirstReplyBad, false},
+      {"shuffled", MachineFault::Shuffled, false},
+  };
+  for (const auto& k : kKinds) {
+    if (kind == k.name) {
+      if (k.takesCount != (colon != std::string::npos)) return std::nullopt;
+      MachineFault fault;
+      fault.kind = k.kind;
+      fault.n = n;
+      return fault;
+    }
+  }
+  return std::nullopt;
+}
+
+void StandinConfig::ApplyLine(const std::string& raw) {
+  const std::string line = Trim(raw);
+  if (line.empty() || line[0] == '#' || line[0] == ';') return;
+  const size_t eq = line.find('=');
+  if (eq == std::string::npos) {
+    errors.push_back(line);
+    return;
+  }
+  const std::string key = Lower(Trim(line.substr(0, eq)));
+  const std::string value = Trim(line.substr(eq + 1));
+
+  if (key == "fault" || key.rfind("fault.", 0) == 0) {
+    const auto fault = ParseFault(value);
+    if (!fault) {
+      errors.push_back(line);
+      return;
+    }
+    if (key == "fault") {
+      for (const auto& c : kCommandNames) faults.emplace_back(c.command, *fault);
+      return;
+    }
+    const auto command = ParseCommandName(key.substr(6));
+    if (!command) {
+      errors.push_back(line);
+      return;
+    }
+    faults.emplace_back(*command, *fault);
+  } else if (key == "inquiry_mode") {
+    char* end = nullptr;
+    const long mode = std::strtol(value.c_str(), &end, 0);
+    if (value.empty() || *end != '\0' || mode < 0 || mode > 255) {
+      errors.push_back(line);
+      return;
+    }
+    inquiryMode = static_cast<int>(mode);
+  } else if (key == "firmware_quiet_ms") {
+    char* end = nullptr;
+    const long ms = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || ms < 1 || ms > 600000) {
+      errors.push_back(line);
+      return;
+    }
+    firmwareQuietMs = static_cast<int>(ms);
+  } else if (key == "state") {
+    statePath = value;
+  } else if (key == "usb") {
+    const std::string v = Lower(value);
+    if (v == "on" || v == "1" || v == "yes") {
+      usb = true;
+    } else if (v == "off" || v == "0" || v == "no") {
+      usb = false;
+    } else {
+      errors.push_back(line);
+    }
+  } else {
+    errors.push_back(line);
+  }
+}
+
+void StandinConfig::ApplyText(const std::string& text) {
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    ApplyLine(text.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+void StandinConfig::ApplyTo(K40Machine& machine) const {
+  for (const auto& [command, fault] : faults) machine.SetFault(command, fault);
+  if (inquiryMode) machine.state().inquiryMode = static_cast<uint8_t>(*inquiryMode);
+}

@@ -1,0 +1,46 @@
+// Settings of the emulated machine that the driver-package stand-ins host:
+// read from "key = value" lines (a file beside the DLLs) and from environment
+// variables that override the file. Portable: no windows.h.
+//
+//   fault = silent                  every command misbehaves this way
+//   fault.inquiry = short:5         one command only (inquiry, sysinfo,
+//                                   getsettings, setsettings, setadvanced,
+//                                   getphonebook, setphonebook, fwstart, fwdata)
+//   inquiry_mode = 1                inquiry reply byte 42 (2: full page set)
+//   state = Z:\path\k40-state.dat   where the machine keeps its state
+//   firmware_quiet_ms = 10000       pause that ends a firmware image (the
+//                                   machine then restarts with it)
+//   usb = off                       the USB libraries name the port but serve
+//                                   no pipes (the machine is on the parallel
+//                                   port, see pty_bridge.cpp)
+//
+// Fault kinds: none, silent, short:N, partial:N, wrongleader, wrongchannel,
+// firstreplybad, shuffled.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "emulator/k40_machine.h"
+
+struct StandinConfig {
+  std::vector<std::pair<MachineCommand, MachineFault>> faults;  // applied in order
+  std::optional<int> inquiryMode;
+  std::string statePath;  // empty: the default beside the DLLs
+  bool usb = true;
+  int firmwareQuietMs = 10000;  // the panel pauses 40 s after its last chunk
+  std::vector<std::string> errors;  // lines that could not be understood
+
+  // One "key = value" line; blank lines and '#' comments are ignored.
+  void ApplyLine(const std::string& line);
+  void ApplyText(const std::string& text);
+  // Puts the faults and the inquiry mode into the machine.
+  void ApplyTo(K40Machine& machine) const;
+};
+
+// "silent", "short:5", ... ; nullopt for an unknown kind.
+std::optional<MachineFault> ParseFault(const std::string& text);
+// "inquiry", "sysinfo", ... ; nullopt for an unknown name.
+std::optional<MachineCommand> ParseCommandName(const std::string& text);

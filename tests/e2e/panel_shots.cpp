@@ -1,0 +1,112 @@
+// Poses the real panel for the documentation's screenshots: the main window
+// with each page selected, the firmware page alone after "Ignore", and the two
+// start-up error boxes. The camera is tools/screenshots.sh: for each pose this
+// program writes "<name> <X window id>" into the request file given as its
+// argument and waits until the script has taken the picture and removed it.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string requestPath;
+
+bool Pose(const char* name, HWND window) {
+  // Wine keeps each top-level window's X11 window in this property.
+  const auto xid = reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window"));
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(700);  // the panel paints in its own time
+  FILE* f = std::fopen(requestPath.c_str(), "wb");
+  if (f == nullptr) return false;
+  std::fprintf(f, "%s %lu\n", name, static_cast<unsigned long>(xid));
+  std::fclose(f);
+  for (int i = 0; i < 600; ++i) {  // up to a minute for the camera
+    if (GetFileAttributesA(requestPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(100);
+  }
+  std::fprintf(stderr, "nobody took the picture %s\n", name);
+  return false;
+}
+
+std::string FreshState(const char* tag) {
+  const std::string path = kWorkDir + "\\" + tag + "-shots-state.dat";
+  DeleteFileA(path.c_str());
+  return "state=" + path;
+}
+
+bool CloseAndWait(Panel& panel, HWND main) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  return panel.WaitForExit(20000);
+}
+
+bool AllPages() {
+  Panel panel(FreshState("pages"));
+  HWND main = WaitForMainWindow(panel, 60000);
+  if (main == nullptr) return false;
+  HWND tab = FindTabControl(main);
+  const char* names[] = {"main-settings", "main-advanced", "main-phonebook", "main-information",
+                         "main-firmware"};
+  for (int i = 0; i < 5; ++i) {
+    if (SelectPage(tab, i, 30000) == nullptr) return false;
+    if (HWND box = WaitForMessageBox(panel, 300)) {
+      std::fprintf(stderr, "page %d reported: %s\n", i, ItemText(box, 0xFFFF).c_str());
+      PressButton(box, IDOK);
+    }
+    if (!Pose(names[i], main)) return false;
+  }
+  return CloseAndWait(panel, main);
+}
+
+bool NoAnswer() {
+  Panel panel(FreshState("silent") + ";fault=silent");
+  HWND box = WaitForMessageBox(panel, 60000);
+  if (box == nullptr || !Pose("box-no-answer", box)) return false;
+  PressButton(box, IDIGNORE);
+  HWND main = WaitForMainWindow(panel, 60000);
+  if (main == nullptr || !Pose("main-firmware-only", main)) return false;
+  return CloseAndWait(panel, main);
+}
+
+bool PortBusy() {
+  using PortFn = int32_t(__stdcall*)(int32_t);
+  HMODULE lender = LoadLibraryA((kDemoDir + "\\portlend.dll").c_str());
+  if (lender == nullptr) return false;
+  auto acquire = reinterpret_cast<PortFn>(reinterpret_cast<void*>(GetProcAddress(lender, "PortAcquire")));
+  auto release = reinterpret_cast<PortFn>(reinterpret_cast<void*>(GetProcAddress(lender, "PortRelease")));
+  acquire(8);
+  bool ok = false;
+  {
+    Panel panel(FreshState("busy"));
+    HWND box = WaitForMessageBox(panel, 60000);
+    ok = box != nullptr && Pose("box-port-busy", box);
+    if (box) PressButton(box, IDOK);
+    ok = panel.WaitForExit(20000) && ok;
+  }
+  release(8);
+  FreeLibrary(lender);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: panel_shots <request file>\n");
+    return 2;
+  }
+  requestPath = argv[1];
+  StartWatchdog(300000);
+  int failures = 0;
+  if (!AllPages()) { std::fprintf(stderr, "the main window's pages could not be posed\n"); ++failures; }
+  if (!NoAnswer()) { std::fprintf(stderr, "the no-answer box could not be posed\n"); ++failures; }
+  if (!PortBusy()) { std::fprintf(stderr, "the port-busy box could not be posed\n"); ++failures; }
+  return failures == 0 ? 0 : 1;
+}

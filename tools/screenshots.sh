@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Regenerates the screenshots in docs/: the main window with each of its five
+# pages selected, the firmware page alone (after "Ignore" with a silent
+# machine), and the start-up error boxes "Não responde" and "Porta está
+# ocupada". The panel runs under Wine in a private Xvfb against the emulated
+# machine; tests/e2e/panel_shots.cpp poses it, this script takes the pictures,
+# each cropped to its window.
+#
+#   tools/screenshots.sh            (tree: build/win64, or $RCP_TREE)
+set -euo pipefail
+RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$RCP_ROOT"
+source tools/setup.sh
+rcp_install_missing
+
+tree="${RCP_TREE:-build/win64}"
+rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
+cmake --build "$tree" --target rcp_demo panel_shots -j "$(nproc)"
+
+# Always the private Xvfb: the same screen size and no other windows.
+unset DISPLAY
+source tools/wine-env.sh
+rcp_wine_setup "$RCP_ROOT/$tree/dist/demo/rcpanel.exe"
+
+work="$RCP_ROOT/$tree/screenshots"
+mkdir -p "$work" docs
+request="$work/pose.request"
+rm -f "$request"
+
+RCP_WINE_TIMEOUT=400 tools/wine-run "$tree/tests/e2e/panel_shots.exe" "Z:$request" >"$work/panel_shots.log" 2>&1 &
+poser=$!
+trap 'kill "$poser" 2>/dev/null || true' EXIT
+
+taken=()
+while kill -0 "$poser" 2>/dev/null; do
+  if [ -s "$request" ]; then
+    read -r name xid <"$request"
+    if [ -z "$xid" ] || [ "$xid" = 0 ]; then
+      xid="$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)"
+    fi
+    import -window "$xid" "docs/$name.png"
+    taken+=("docs/$name.png")
+    rm -f "$request"
+  fi
+  sleep 0.1
+done
+status=0
+wait "$poser" || status=$?
+trap - EXIT
+
+for f in "${taken[@]}"; do echo "$f"; done
+if [ "$status" -ne 0 ]; then
+  echo "posing failed (exit $status); see $work/panel_shots.log" >&2
+  exit 1
+fi
