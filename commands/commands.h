@@ -51,6 +51,14 @@ void PutBlockRequestHead(uint8_t* record, int total, uint8_t command, uint8_t bl
 // The length field of a record: the count of the bytes after the first four.
 inline uint16_t FrameLength(const uint8_t* record) { return GetBigEndian16(record + 2); }
 
+// Sends the 9-byte read request for `block`, waits `waitMs` for the machine to
+// prepare its reply (also when the request did not go out whole, so every
+// attempt costs the same) and reads at most `replySize` bytes into a zeroed
+// buffer, setting `received`. Null when the request did not go out whole or
+// memory ran out; the latter is traced under `command`, the caller's name.
+HeapBytes ReadBlockReply(uint8_t block, uint32_t waitMs, int replySize, const char* command,
+                         int32_t& received);
+
 bool Mfp_Inquiry();
 bool Mfp_GetSystemInfo();
 bool Mfp_GetSettings();

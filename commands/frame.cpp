@@ -1,10 +1,13 @@
-// The record frame shared by every request and reply, and the hex dump the
-// commands write of what they send and receive.
+// The record frame shared by every request and reply, the block read exchange
+// of the get commands, and the hex dump the commands write of what they send
+// and receive.
 #include <cstdio>
 #include <cstring>
 
 #include "commands/commands.h"
+#include "link/device_link.h"
 #include "link/os.h"
+#include "link/trace.h"
 
 uint16_t GetBigEndian16(const uint8_t* bytes) {
   return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
@@ -29,6 +32,25 @@ void PutBlockRequestHead(uint8_t* record, int total, uint8_t command, uint8_t bl
   record[6] = 0x82;
   record[7] = command;
   record[8] = block;
+}
+
+HeapBytes ReadBlockReply(uint8_t block, uint32_t waitMs, int replySize, const char* command,
+                         int32_t& received) {
+  received = 0;
+  uint8_t request[9];
+  PutBlockRequestHead(request, sizeof request, kCmdReadBlock, block);
+
+  int32_t written = DeviceLink::Write(request, sizeof request);
+  BusyWait(waitMs);
+  if (written != static_cast<int32_t>(sizeof request)) return nullptr;
+
+  HeapBytes reply = ZeroedBytes(replySize);
+  if (reply == nullptr) {
+    DebugLine("%s() - Memory Allocation error! \n", command);
+    return nullptr;
+  }
+  received = DeviceLink::Read(reply.get(), replySize);
+  return reply;
 }
 
 void TraceHexDump(const uint8_t* bytes, int count) {

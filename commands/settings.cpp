@@ -66,19 +66,10 @@ void BuildAdvancedRequest(uint8_t (&request)[kSetAdvancedRequestSize]) {
 }  // namespace
 
 bool Mfp_GetSettings() {
-  uint8_t request[9];
-  PutBlockRequestHead(request, sizeof request, kCmdReadBlock, kBlockSettings);
-
-  int32_t written = DeviceLink::Write(request, sizeof request);
-  BusyWait(kGetSettingsWaitMs);
-  if (written != static_cast<int32_t>(sizeof request)) return false;
-
-  HeapBytes reply = ZeroedBytes(kSettingsReplySize);
-  if (reply == nullptr) {
-    DebugLine("Mfp_GetSettings() - Memory Allocation error! \n");
-    return false;
-  }
-  int32_t received = DeviceLink::Read(reply.get(), kSettingsReplySize);
+  int32_t received = 0;
+  HeapBytes reply =
+      ReadBlockReply(kBlockSettings, kGetSettingsWaitMs, kSettingsReplySize, "Mfp_GetSettings", received);
+  if (reply == nullptr) return false;
   int declared = received >= 5 ? FrameLength(reply.get()) : 0;
   if (declared != 0) DebugLine("Length = %d \n", declared);
   // The reply is judged by its own length field only: a machine that sends

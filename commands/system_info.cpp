@@ -4,7 +4,6 @@
 
 #include "commands/commands.h"
 #include "commands/device_data.h"
-#include "link/device_link.h"
 #include "link/trace.h"
 
 namespace {
@@ -55,19 +54,10 @@ void Decode(const uint8_t* r, SystemInfo& info) {
 }  // namespace
 
 bool Mfp_GetSystemInfo() {
-  uint8_t request[9];
-  PutBlockRequestHead(request, sizeof request, kCmdReadBlock, kBlockSystemInfo);
-
-  int32_t written = DeviceLink::Write(request, sizeof request);
-  BusyWait(kSystemInfoWaitMs);
-  if (written != static_cast<int32_t>(sizeof request)) return false;
-
-  HeapBytes reply = ZeroedBytes(kSystemInfoReplySize);
-  if (reply == nullptr) {
-    DebugLine("Mfp_GetSystemInfo() - Memory Allocation error! \n");
-    return false;
-  }
-  int32_t received = DeviceLink::Read(reply.get(), kSystemInfoReplySize);
+  int32_t received = 0;
+  HeapBytes reply = ReadBlockReply(kBlockSystemInfo, kSystemInfoWaitMs, kSystemInfoReplySize,
+                                   "Mfp_GetSystemInfo", received);
+  if (reply == nullptr) return false;
   DebugLine("dwRet = %d \n", received);
   DebugLine("dwSize = %d \n", kSystemInfoReplySize);
   // Only a whole record is decoded: every field lies at a fixed offset.

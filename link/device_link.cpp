@@ -53,12 +53,16 @@ int32_t CallUsb(Win2kUsbTransferFn fn, uint8_t* buffer, int32_t length) {
   return Moved(fn(buffer, length), length);
 }
 
-void ApplyPortTimeouts(Os& os, OsHandle h, CommTimeouts timeouts) {
+// False when the port will not tell its current time-outs; the caller gives up.
+bool SetPortTimeouts(Os& os, OsHandle h) {
+  CommTimeouts timeouts{};
+  if (!os.GetTimeouts(h, &timeouts)) return false;
   // The multipliers stay as the port had them.
   timeouts.ReadIntervalTimeout = kReadIntervalTimeout;
   timeouts.ReadTotalTimeoutConstant = kReadTotalTimeout;
   timeouts.WriteTotalTimeoutConstant = kWriteTotalTimeout;
   os.SetTimeouts(h, timeouts);  // a port that refuses keeps its own; nothing to do about it
+  return true;
 }
 
 int32_t WriteUsbPieces(const uint8_t* bytes, int32_t length) {
@@ -96,13 +100,9 @@ int32_t WritePort(const uint8_t* bytes, int32_t length) {
     DebugLine("Can not open the port: %s \n", name);
     return 0;
   }
-  if (DeviceLink::portKind != PortKind::Ecp1) {
-    CommTimeouts timeouts{};
-    if (!os.GetTimeouts(h, &timeouts)) {
-      os.CloseDevice(h);
-      return 0;
-    }
-    ApplyPortTimeouts(os, h, timeouts);
+  if (DeviceLink::portKind != PortKind::Ecp1 && !SetPortTimeouts(os, h)) {
+    os.CloseDevice(h);
+    return 0;
   }
   uint32_t written = 0;
   os.WriteDevice(h, bytes, static_cast<uint32_t>(length), &written);
@@ -126,14 +126,10 @@ int32_t ReadPort(uint8_t* buffer, int32_t length) {
       DebugLine("[Error: Device can't be set to the H/W mode(Method) you want.]");
     if (!os.IoControl(h, kIoctlSetPortMode, &kPortModeEcp, 1))
       DebugLine("[Error: Mode has not been changed.]");
-  } else {
-    CommTimeouts timeouts{};
-    if (!os.GetTimeouts(h, &timeouts)) {
-      Trace("\n ERROR: Failed to set Comm State\n");
-      os.CloseDevice(h);
-      return 0;
-    }
-    ApplyPortTimeouts(os, h, timeouts);
+  } else if (!SetPortTimeouts(os, h)) {
+    Trace("\n ERROR: Failed to set Comm State\n");
+    os.CloseDevice(h);
+    return 0;
   }
   uint32_t received = 0;
   os.ReadDevice(h, buffer, static_cast<uint32_t>(length), &received);

@@ -243,14 +243,10 @@ def flatten(rows, background):
 # File writers
 
 
-def ico_image(rows):
-    """One 32-bit icon image (header, colour bits, mask), bottom-up."""
-    h, w = len(rows), len(rows[0])
-    xor = bytearray()
-    for row in reversed(rows):
-        for (r, g, b, a) in row:
-            xor += bytes((b, g, r, a)) if a else b'\0\0\0\0'
-    stride = ((w + 31) // 32) * 4
+def and_mask(rows):
+    """An icon's 1-bit mask, bottom-up in 32-bit rows: set where the picture is
+    less than half opaque."""
+    stride = ((len(rows[0]) + 31) // 32) * 4
     mask = bytearray()
     for row in reversed(rows):
         bits = bytearray(stride)
@@ -258,6 +254,17 @@ def ico_image(rows):
             if px[3] < 128:
                 bits[x // 8] |= 0x80 >> (x % 8)
         mask += bits
+    return mask
+
+
+def ico_image(rows):
+    """One 32-bit icon image (header, colour bits, mask), bottom-up."""
+    h, w = len(rows), len(rows[0])
+    xor = bytearray()
+    for row in reversed(rows):
+        for (r, g, b, a) in row:
+            xor += bytes((b, g, r, a)) if a else b'\0\0\0\0'
+    mask = and_mask(rows)
     header = struct.pack('<IiiHHIIiiII', 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
     return header + bytes(xor) + bytes(mask)
 
@@ -275,14 +282,7 @@ def ico_image16(rows):
             v = nearest16((r, g, b)) if a >= 128 else 0
             line[x // 2] |= v << (4 if x % 2 == 0 else 0)
         xor += line
-    mstride = ((w + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(rows):
-        bits = bytearray(mstride)
-        for x, px in enumerate(row):
-            if px[3] < 128:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        mask += bits
+    mask = and_mask(rows)
     pal = b''.join(bytes((b, g, r, 0)) for (r, g, b) in PALETTE16)
     header = struct.pack('<IiiHHIIiiII', 40, w, h * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
     return header + pal + bytes(xor) + bytes(mask)
@@ -439,17 +439,26 @@ def icon_exit(size):
     return cv.pixels()
 
 
-def icon_help(size):
-    """A blue ball with a white question mark."""
+def glossy_ball(size, edge, light, mid, dark, shine):
+    """The shaded ball behind the help and cancel signs: a dark rim, a radial
+    body lit from the upper left and a soft highlight. Returns the canvas, the
+    centre, the scale against the 32-pixel design and whether it is the small
+    icon."""
     cv = Canvas(size, size, 4, size / 32.0)
     small = size < 24
     c, r = 16.0, (15.3 if small else 12.8)
     k = r / 12.8
-    cv.fill(ellipse(c, c, r, r), rgb('#0b2f73'))
+    cv.fill(ellipse(c, c, r, r), rgb(edge))
     cv.fill(ellipse(c, c, r - (1.3 if small else 0.9), r - (1.3 if small else 0.9)),
             radial((c - 3 * k, c - 4 * k), r * 1.35,
-                   [(0, rgb('#8cc4ff')), (0.45, rgb('#2f7de0')), (1, rgb('#0c3d99'))]))
-    cv.fill(ellipse(c, c - 6 * k, 7.5 * k, 4.2 * k), rgb('#ffffff', 0.28))
+                   [(0, rgb(light)), (0.45, rgb(mid)), (1, rgb(dark))]))
+    cv.fill(ellipse(c, c - 6 * k, 7.5 * k, 4.2 * k), rgb('#ffffff', shine))
+    return cv, c, k, small
+
+
+def icon_help(size):
+    """A blue ball with a white question mark."""
+    cv, c, k, small = glossy_ball(size, '#0b2f73', '#8cc4ff', '#2f7de0', '#0c3d99', 0.28)
     w = (3.6 if small else 3.0) * k
     hook = arc(c, c - 3.6 * k, 4.2 * k, 4.0 * k, 195, 400, 24)
     hook += [(c + 0.2 * k, c + 2.2 * k), (c + 0.2 * k, c + 3.4 * k)]
@@ -476,15 +485,7 @@ def icon_ok(size):
 
 def icon_cancel(size):
     """A red ball with a white cross."""
-    cv = Canvas(size, size, 4, size / 32.0)
-    small = size < 24
-    c, r = 16.0, (15.3 if small else 12.8)
-    k = r / 12.8
-    cv.fill(ellipse(c, c, r, r), rgb('#7a0d07'))
-    cv.fill(ellipse(c, c, r - (1.3 if small else 0.9), r - (1.3 if small else 0.9)),
-            radial((c - 3 * k, c - 4 * k), r * 1.35,
-                   [(0, rgb('#ff9d8f')), (0.45, rgb('#e0392b')), (1, rgb('#9a140b'))]))
-    cv.fill(ellipse(c, c - 6 * k, 7.5 * k, 4.2 * k), rgb('#ffffff', 0.25))
+    cv, c, k, small = glossy_ball(size, '#7a0d07', '#ff9d8f', '#e0392b', '#9a140b', 0.25)
     d, w = 4.8 * k, (3.8 if small else 3.0) * k
     cv.fill(stroke([(c - d, c - d), (c + d, c + d)], w) + stroke([(c + d, c - d), (c - d, c + d)], w), rgb('#ffffff'))
     return cv.pixels()

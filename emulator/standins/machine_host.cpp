@@ -2,9 +2,8 @@
 #include "emulator/standins/machine_host.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "emulator/standins/module_folder.h"
 #include "emulator/standins/pipe_server.h"
 #include "emulator/standins/standin_config.h"
 
@@ -12,30 +11,6 @@ namespace {
 
 // Upper bound for letting the write pipe's server catch up with a client.
 constexpr DWORD kPipeCatchUpMs = 3000;
-
-std::string ModuleFolder() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ModuleFolder), &module);
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
-  std::string folder(path, n < MAX_PATH ? n : 0);
-  const size_t slash = folder.find_last_of("\\/");
-  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-  return folder;
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool ChangesState(MachineCommand kind) {
-  return kind == MachineCommand::SetSettings || kind == MachineCommand::SetAdvanced ||
-         kind == MachineCommand::SetPhonebook;
-}
 
 }  // namespace
 
@@ -48,16 +23,10 @@ MachineHost::MachineHost() : folder_(ModuleFolder()) {
   InitializeCriticalSection(&lock_);
 
   StandinConfig config;
-  config.ApplyText(ReadFileText(folder_ + "k40-machine.ini"));
+  config.ApplyFile(folder_ + "k40-machine.ini");
   char env[4096] = {};
   const DWORD n = GetEnvironmentVariableA("K40_MACHINE", env, sizeof env);
-  if (n > 0 && n < sizeof env) {
-    std::string lines(env, n);
-    for (char& c : lines) {
-      if (c == ';') c = '\n';
-    }
-    config.ApplyText(lines);
-  }
+  if (n > 0 && n < sizeof env) config.ApplyVariable(std::string(env, n));
 
   statePath_ = config.statePath.empty() ? folder_ + "k40-state.dat" : config.statePath;
   machine_.LoadState(statePath_);  // a missing file leaves the factory machine

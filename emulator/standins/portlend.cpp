@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "emulator/standins/module_folder.h"
 #include "link/callconv.h"
 
 namespace {
@@ -15,15 +16,7 @@ CRITICAL_SECTION lock;
 HANDLE held[256];  // per port number: the open lock file, or null
 
 std::string LockFilePath(int32_t port) {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&LockFilePath), &module);
-  char path[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
-  std::string folder(path, n < MAX_PATH ? n : 0);
-  const size_t slash = folder.find_last_of("\\/");
-  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-  return folder + "portlend-" + std::to_string(port) + ".lock";
+  return ModuleFolder() + "portlend-" + std::to_string(port) + ".lock";
 }
 
 }  // namespace

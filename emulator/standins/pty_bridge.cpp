@@ -23,8 +23,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,18 +49,6 @@ std::string UnixPath(std::string path) {
   return path;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-bool ChangesState(MachineCommand kind) {
-  return kind == MachineCommand::SetSettings || kind == MachineCommand::SetAdvanced ||
-         kind == MachineCommand::SetPhonebook;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,14 +67,8 @@ int main(int argc, char** argv) {
   }
 
   StandinConfig config;
-  config.ApplyText(ReadText(demo + "/k40-machine.ini"));
-  if (const char* env = getenv("K40_MACHINE")) {
-    std::string lines = env;
-    for (char& c : lines) {
-      if (c == ';') c = '\n';
-    }
-    config.ApplyText(lines);
-  }
+  config.ApplyFile(demo + "/k40-machine.ini");
+  if (const char* env = getenv("K40_MACHINE")) config.ApplyVariable(env);
   for (const auto& bad : config.errors) fprintf(stderr, "k40-pty-bridge: setting not understood: %s\n", bad.c_str());
   const std::string statePath = config.statePath.empty() ? demo + "/k40-state.dat" : UnixPath(config.statePath);
 

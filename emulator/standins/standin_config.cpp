@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -16,6 +18,14 @@ std::string Trim(const std::string& s) {
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
+}
+
+// A whole number in min..max (`base` as for strtol); nullopt for anything else.
+std::optional<int> ParseNumber(const std::string& text, int base, long min, long max) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, base);
+  if (text.empty() || *end != '\0' || n < min || n > max) return std::nullopt;
+  return static_cast<int>(n);
 }
 
 struct NamedCommand {
@@ -32,6 +42,11 @@ constexpr NamedCommand kCommandNames[] = {
 
 }  // namespace
 
+bool ChangesState(MachineCommand kind) {
+  return kind == MachineCommand::SetSettings || kind == MachineCommand::SetAdvanced ||
+         kind == MachineCommand::SetPhonebook;
+}
+
 std::optional<MachineCommand> ParseCommandName(const std::string& text) {
   const std::string name = Lower(Trim(text));
   for (const auto& c : kCommandNames) {
@@ -45,11 +60,9 @@ std::optional<MachineFault> ParseFault(const std::string& text) {
   int n = 0;
   const size_t colon = kind.find(':');
   if (colon != std::string::npos) {
-    const std::string number = Trim(kind.substr(colon + 1));
-    char* end = nullptr;
-    const long value = std::strtol(number.c_str(), &end, 10);
-    if (number.empty() || *end != '\0' || value < 0 || value > 1000000) return std::nullopt;
-    n = static_cast<int>(value);
+    const auto count = ParseNumber(Trim(kind.substr(colon + 1)), 10, 0, 1000000);
+    if (!count) return std::nullopt;
+    n = *count;
     kind = Trim(kind.substr(0, colon));
   }
   struct NamedKind {
@@ -107,21 +120,19 @@ void StandinConfig::ApplyLine(const std::string& raw) {
     }
     faults.emplace_back(*command, *fault);
   } else if (key == "inquiry_mode") {
-    char* end = nullptr;
-    const long mode = std::strtol(value.c_str(), &end, 0);
-    if (value.empty() || *end != '\0' || mode < 0 || mode > 255) {
+    const auto mode = ParseNumber(value, 0, 0, 255);
+    if (!mode) {
       errors.push_back(line);
       return;
     }
-    inquiryMode = static_cast<int>(mode);
+    inquiryMode = *mode;
   } else if (key == "firmware_quiet_ms") {
-    char* end = nullptr;
-    const long ms = std::strtol(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0' || ms < 1 || ms > 600000) {
+    const auto ms = ParseNumber(value, 10, 1, 600000);
+    if (!ms) {
       errors.push_back(line);
       return;
     }
-    firmwareQuietMs = static_cast<int>(ms);
+    firmwareQuietMs = *ms;
   } else if (key == "state") {
     statePath = value;
   } else if (key == "usb") {
@@ -146,6 +157,21 @@ void StandinConfig::ApplyText(const std::string& text) {
     ApplyLine(text.substr(start, end - start));
     start = end + 1;
   }
+}
+
+void StandinConfig::ApplyFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  ApplyText(text.str());
+}
+
+void StandinConfig::ApplyVariable(const std::string& value) {
+  std::string lines = value;
+  for (char& c : lines) {
+    if (c == ';') c = '\n';
+  }
+  ApplyText(lines);
 }
 
 void StandinConfig::ApplyTo(K40Machine& machine) const {

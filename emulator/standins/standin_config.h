@@ -36,9 +36,17 @@ struct StandinConfig {
   // One "key = value" line; blank lines and '#' comments are ignored.
   void ApplyLine(const std::string& line);
   void ApplyText(const std::string& text);
+  // The lines of a settings file; a missing file changes nothing.
+  void ApplyFile(const std::string& path);
+  // The K40_MACHINE variable's value: lines separated by ';'.
+  void ApplyVariable(const std::string& value);
   // Puts the faults and the inquiry mode into the machine.
   void ApplyTo(K40Machine& machine) const;
 };
+
+// True for the commands whose effect the state file keeps: the stand-ins save
+// the machine after each of them.
+bool ChangesState(MachineCommand kind);
 
 // "silent", "short:5", ... ; nullopt for an unknown kind.
 std::optional<MachineFault> ParseFault(const std::string& text);
