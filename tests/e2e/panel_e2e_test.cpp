@@ -54,12 +54,14 @@ InfoValues ExpectedInfo(const K40Machine& machine) {
   auto counter = [&](int offset) {
     const uint8_t* p = &info[offset - 10];
     const uint32_t v = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-    return std::to_string(static_cast<int32_t>(v));
+    return std::to_string(v);
   };
+  char freeMemory[16];
+  std::snprintf(freeMemory, sizeof freeMemory, " %d %% ", info[122 - 10]);
   InfoValues values;
   values.byControl = {
       {1003, text(10, 32)},  {1065, text(82, 5)},  {1066, text(87, 5)}, {1067, text(92, 15)},
-      {1068, text(107, 15)}, {1075, " " + std::to_string(info[122 - 10]) + " % "},
+      {1068, text(107, 15)}, {1075, freeMemory},
       {1069, counter(123)},  {1070, counter(127)}, {1071, counter(131)}, {1072, counter(135)},
       {1073, counter(139)},  {1074, counter(143)},
   };
