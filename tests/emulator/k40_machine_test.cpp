@@ -508,7 +508,9 @@ class K40StateFile : public ::testing::Test {
            a.firmwareImagesReceived == b.firmwareImagesReceived;
   }
 
-  std::string path_ = ::testing::TempDir() + "k40_state_test.bin";
+  // One file per test: ctest runs the cases of this program in parallel.
+  std::string path_ = ::testing::TempDir() + "k40_state_" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin";
 };
 
 TEST_F(K40StateFile, EveryPartOfTheStateSurvives) {
