@@ -153,7 +153,19 @@ bool Panel::Launch() {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string command = "\"" + kDemoDir + "\\rcpanel.exe\"";
-  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, kDemoDir.c_str(), &si, &pi)) {
+  // Under Wine a start right after another can fail now and then; try again
+  // before calling it a failure.
+  bool created = false;
+  for (int attempt = 0; attempt < 5 && !created; ++attempt) {
+    if (attempt > 0) {
+      std::fprintf(stderr, "CreateProcessA failed (error %lu), trying again\n",
+                   static_cast<unsigned long>(GetLastError()));
+      Sleep(500);
+    }
+    created = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             kDemoDir.c_str(), &si, &pi) != FALSE;
+  }
+  if (created) {
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     pid_ = pi.dwProcessId;
