@@ -158,3 +158,7 @@
 #define IDS_FW_DONE 106
 #define IDS_PORT_BUSY 107
 #define IDS_APP_TITLE_ANSWERED 108
+// File commands that fail (the user must know the file was not written or read).
+#define IDS_FILE_WRITE_FAILED 120
+#define IDS_FILE_READ_FAILED 121
+#define IDS_PHONEBOOK_FILE_INVALID 122

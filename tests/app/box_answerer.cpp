@@ -4,6 +4,10 @@
 namespace {
 BoxAnswerer* active = nullptr;
 constexpr int kMessageBoxTextId = 0xFFFF;
+// The file-name field of the standard file dialogs: a combo box in the
+// explorer style, an edit in the old one.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
 
 BOOL CALLBACK FindTab(HWND child, LPARAM found) {
   char name[64] = {};
@@ -29,6 +33,7 @@ BoxAnswerer::~BoxAnswerer() {
 int BoxAnswerer::Unexpected() const {
   int count = 0;
   for (const SeenBox& box : boxes) count += box.expected ? 0 : 1;
+  for (const SeenFileDialog& dialog : fileDialogs) count += dialog.expected ? 0 : 1;
   return count;
 }
 
@@ -42,6 +47,27 @@ bool BoxAnswerer::HasTabControl(HWND window) {
   bool found = false;
   EnumChildWindows(window, &FindTab, reinterpret_cast<LPARAM>(&found));
   return found;
+}
+
+bool BoxAnswerer::IsFileDialog(HWND window) {
+  return GetDlgItem(window, kFileNameCombo) != nullptr || GetDlgItem(window, kFileNameEdit) != nullptr;
+}
+
+void CALLBACK BoxAnswerer::AnswerFileDialogs(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!active) return;
+  auto pending = std::move(active->m_pendingFiles);
+  active->m_pendingFiles.clear();
+  for (auto& [dialog, name] : pending) {
+    if (!IsWindow(dialog)) continue;
+    if (name.empty()) {
+      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      continue;
+    }
+    int field = GetDlgItem(dialog, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
+    SetDlgItemTextA(dialog, field, name.c_str());
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
 }
 
 LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -69,6 +95,17 @@ void BoxAnswerer::OnActivate(HWND window) {
     if (box.expected) m_answers.pop_front();
     boxes.push_back(box);
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    return;
+  }
+  if (IsFileDialog(window)) {
+    // The dialog fills its own fields after activation: answer a moment later,
+    // from inside its modal loop.
+    bool expected = !m_files.empty();
+    std::string name = expected ? m_files.front() : std::string();
+    if (expected) m_files.pop_front();
+    fileDialogs.push_back({Text(window), name, expected});
+    m_pendingFiles.emplace_back(window, name);
+    SetTimer(nullptr, 0, 50, &AnswerFileDialogs);
     return;
   }
   if (HasTabControl(window)) {
