@@ -182,7 +182,24 @@ void CMainPanel::OnHelp() { helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_CONT
 bool CMainPanel::PreTranslateMessage(MSG* msg) {
   // F1 anywhere in the window, pages included; the key goes on as usual.
   if (msg->message == kKeyF1Message) OnHelp();
+  if (IsPageSwitchKey(*msg)) return SwitchPageByKey(*msg);
   return false;
+}
+
+bool CMainPanel::IsPageSwitchKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
+  return msg.wParam == VK_TAB || msg.wParam == VK_NEXT || msg.wParam == VK_PRIOR;
+}
+
+bool CMainPanel::SwitchPageByKey(const MSG& msg) {
+  // An embedded sheet does not see the keys of its parent's modal loop: hand
+  // it Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp from anywhere in
+  // this window, as the sheet's own dialog-message handling expects them.
+  HWND sheet = panelSheet ? panelSheet->GetHwnd() : nullptr;
+  if (!sheet || (msg.hwnd != m_hWnd && !IsChild(m_hWnd, msg.hwnd))) return false;
+  MSG forSheet = msg;
+  if (forSheet.hwnd != sheet && !IsChild(sheet, forSheet.hwnd)) forSheet.hwnd = sheet;
+  return SendMessageA(sheet, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(&forSheet)) != FALSE;
 }
 
 void CMainPanel::OnDestroy() {

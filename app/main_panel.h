@@ -47,6 +47,8 @@ class CMainPanel : public CDialog {
   void DeletePageSet();
   void FitSheet();
   void PaintMinimized();
+  static bool IsPageSwitchKey(const MSG& msg);
+  bool SwitchPageByKey(const MSG& msg);
 
   HICON m_hIcon;
   CHoverButton m_exitButton;

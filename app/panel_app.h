@@ -19,8 +19,10 @@ class CPanelApp {
   int m_portType = 1;
 
  private:
-  // Only the program's folder and the system folders are searched for the
-  // driver package's libraries, never the current directory.
+  // Takes the current directory out of the search for the driver package's
+  // libraries. What remains, in order: the program's folder, the system
+  // folder, the 16-bit system folder, the Windows folder, then the folders of
+  // PATH.
   static void RemoveCurrentDirectoryFromDllSearch();
   static HostPlatform DetectHostPlatform();
 };

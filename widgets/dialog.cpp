@@ -8,6 +8,11 @@ namespace {
 // message of a modal loop (MSGF_DIALOGBOX) before it dispatches it.
 thread_local CDialog* t_modalTop = nullptr;
 thread_local HHOOK t_filterHook = nullptr;
+
+BOOL CALLBACK PassColourChange(HWND child, LPARAM) {
+  ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+  return TRUE;
+}
 }  // namespace
 
 CDialog::CDialog(int templateId, HWND parent, HINSTANCE instance) : CDialogWindow(templateId, instance) {
@@ -70,6 +75,13 @@ INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnCancel();
       return TRUE;
     }
+    return FALSE;
+  }
+  // The system tells only top-level windows; controls that paint with the
+  // system colours (hover buttons) must hear it too. Every descendant, pages
+  // included, gets it once from here.
+  if (msg == WM_SYSCOLORCHANGE && !(::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD)) {
+    ::EnumChildWindows(m_hWnd, &PassColourChange, 0);
     return FALSE;
   }
   return CDialogWindow::HandleMessage(msg, wParam, lParam);

@@ -388,6 +388,61 @@ TEST_F(PanelTest, F1AnywhereOpensHelpOnceAndAboutIsModal) {
   EXPECT_EQ(helpCalls[1].command, static_cast<UINT>(HELP_QUIT));
 }
 
+// --- modal run: the page-switching keys of a property sheet ---
+
+struct SwitchKey {
+  WPARAM key;
+  bool shift;
+};
+const SwitchKey kSwitchKeys[] = {
+    {VK_TAB, false}, {VK_NEXT, false}, {VK_PRIOR, false}, {VK_TAB, true}, {VK_TAB, true}, {VK_TAB, false},
+};
+size_t switchStep = 0;
+bool switchBusy = false;
+std::vector<int> activeAfterKey;
+
+void HoldKeys(bool control, bool shift) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = control ? 0x80 : 0;
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+void CALLBACK SwitchScript(HWND, UINT, UINT_PTR, DWORD) {
+  if (switchBusy || !AppMainWindow()) return;
+  switchBusy = true;
+  if (switchStep > 0) activeAfterKey.push_back(panelSheet->GetActiveIndex());
+  if (switchStep < std::size(kSwitchKeys)) {
+    const SwitchKey& key = kSwitchKeys[switchStep];
+    HoldKeys(true, key.shift);
+    // From a control of the page, or from the window's own exit button.
+    HWND page = panelSheet->GetActivePage()->GetHwnd();
+    HWND target = switchStep == 1 ? GetDlgItem(AppMainWindow(), IDC_EXIT) : GetWindow(page, GW_CHILD);
+    PostMessageA(target ? target : page, WM_KEYDOWN, key.key, 1);
+  } else {
+    HoldKeys(false, false);
+    PostMessageA(AppMainWindow(), WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), 0);
+  }
+  ++switchStep;
+  switchBusy = false;
+}
+
+TEST_F(PanelTest, ControlTabAndControlPageKeysSwitchPages) {
+  inquiryAnswered = fullPanel = true;
+  os.machine = &machine;
+  switchStep = 0;
+  activeAfterKey.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, &SwitchScript);
+  CMainPanel modal;
+  INT_PTR result = modal.DoModal();
+  KillTimer(nullptr, timer);
+  HoldKeys(false, false);
+  EXPECT_EQ(result, IDOK);
+  // Tab and PageDown go on, PageUp and Shift+Tab go back, both wrap.
+  EXPECT_EQ(activeAfterKey, (std::vector<int>{1, 2, 1, 0, 4, 0}));
+}
+
 // --- page layouts under the font the system really has ---
 
 // Width in pixels of `text` (ampersands of mnemonics left out) in the font of

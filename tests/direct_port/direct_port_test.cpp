@@ -259,6 +259,8 @@ TEST(DirectPortBase, RegistersFollowTheBiosAddress) {
     EXPECT_GE(access.port, 0x278);
     EXPECT_LE(access.port, 0x27A);
   }
+  // The first parallel port's word: segment 0x40, offset 8.
+  EXPECT_EQ(os.biosAddresses, std::vector<uint32_t>{0x408});
   ResetDirectPort();
 }
 

@@ -72,9 +72,19 @@ void FakeOs::PortOut(uint16_t port, uint8_t value) {
   if (ports) ports->Out(port, value);
 }
 
-uint16_t FakeOs::BiosWord(uint32_t) {
+uint16_t FakeOs::BiosWord(uint32_t linearAddress) {
   ++biosReads;
-  return biosWord;
+  biosAddresses.push_back(linearAddress);
+  switch (linearAddress) {
+    case 0x400: return 0x3F8;  // COM1
+    case 0x402: return 0x2F8;  // COM2
+    case 0x404: return 0x3E8;  // COM3
+    case 0x406: return 0x2E8;  // COM4
+    case 0x408: return biosWord;  // LPT1
+    case 0x40A: return 0x3BC;  // LPT2
+    case 0x40C: return 0x278;  // LPT3
+    default: return 0xDEAD;
+  }
 }
 
 void FakeOs::DebugOutput(const char* text) { debugLines.emplace_back(text); }

@@ -80,8 +80,12 @@ class FakeOs final : public Os {
 
   // --- port registers (Windows 95 road) ---
   FakePortRegisters* ports = nullptr;
+  // The BIOS data area word of the first parallel port (segment 0x40,
+  // offset 8). The words around it hold other ports' addresses, as on a real
+  // PC, so that reading the wrong word gives a wrong base.
   uint16_t biosWord = 0x378;
   int biosReads = 0;
+  std::vector<uint32_t> biosAddresses;  // every address asked for
   bool logPortAccesses = false;
   std::vector<FakePortAccess> portAccesses;
 

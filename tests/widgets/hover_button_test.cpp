@@ -288,7 +288,8 @@ TEST_F(HoverButtonTest, SystemColourChangeRestoresTheSystemColours) {
   dialog.flat.Tint(RGB(1, 2, 3));
   Render(tinted, dialog.flat, 0);
   EXPECT_EQ(tinted.Pixel(2, 2), RGB(1, 2, 3));
-  ::SendMessageA(dialog.flat.GetHwnd(), WM_SYSCOLORCHANGE, 0, 0);
+  // The system sends it to top-level windows only: the dialog passes it on.
+  ::SendMessageA(dialog.GetHwnd(), WM_SYSCOLORCHANGE, 0, 0);
   Render(restored, dialog.flat, 0);
   EXPECT_EQ(restored.Pixel(2, 2), Sys(COLOR_BTNFACE));
 }
