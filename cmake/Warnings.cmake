@@ -16,3 +16,11 @@ if(WIN32)
     add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP1252>)
   endif()
 endif()
+
+# The sanitizer tree (native only): every out-of-bounds access, use after
+# free, leak and undefined operation ends the test that caused it.
+option(RCP_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(RCP_SANITIZE AND NOT WIN32 AND NOT MSVC)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
