@@ -24,3 +24,12 @@ if(RCP_SANITIZE AND NOT WIN32 AND NOT MSVC)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
+
+# The fuzz tree (clang, native only): the whole core instrumented for
+# libFuzzer's coverage, with the same sanitizers.
+option(RCP_FUZZ "Build the fuzz targets" OFF)
+if(RCP_FUZZ AND NOT WIN32 AND NOT MSVC)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer -gline-tables-only)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()

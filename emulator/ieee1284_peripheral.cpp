@@ -19,10 +19,16 @@ constexpr uint8_t kNibbleMode = 0x00;
 Ieee1284Peripheral::Ieee1284Peripheral(K40Machine& machine, uint16_t base)
     : machine_(machine), base_(base) {}
 
-uint8_t Ieee1284Peripheral::In(uint16_t port) const {
+uint8_t Ieee1284Peripheral::In(uint16_t port) {
   if (port == base_) return data_;
   if (port == base_ + 2) return static_cast<uint8_t>(0xC0 | (controlLevels_ ^ kControlInversion));
   if (port != base_ + 1) return 0xFF;
+  // A byte the machine refused keeps Busy up; it offers the byte again each
+  // time the host looks, as a device that is busy for a while.
+  if (refused_ && machine_.Receive(&refusedByte_, 1) == 1) {
+    refused_ = false;
+    if (controlLevels_ & kNStrobe) busy_ = false;
+  }
   uint8_t status = 0;
   if (nFault_) status |= 0x08;
   if (select_) status |= 0x10;
@@ -99,9 +105,12 @@ void Ieee1284Peripheral::OnControl(uint8_t levels) {
         if (strobes_ == ignoredStrobe) return;
         // Latch the byte and hold Busy while the machine takes it.
         busy_ = true;
-        machine_.Receive(&data_, 1);
+        if (machine_.Receive(&data_, 1) == 0) {
+          refused_ = true;
+          refusedByte_ = data_;
+        }
       } else if (rose(kNStrobe)) {
-        busy_ = false;
+        busy_ = refused_;
       }
       return;
 

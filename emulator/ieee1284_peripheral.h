@@ -16,7 +16,8 @@ class Ieee1284Peripheral {
   explicit Ieee1284Peripheral(K40Machine& machine, uint16_t base = 0x378);
 
   // Register access by the host; other ports read as 0xFF and ignore writes.
-  uint8_t In(uint16_t port) const;
+  // A status read may hand the machine a byte it refused before.
+  uint8_t In(uint16_t port);
   void Out(uint16_t port, uint8_t value);
 
   // Misbehaviour.
@@ -56,4 +57,7 @@ class Ieee1284Peripheral {
   bool highNibble_ = false;
   int32_t strobes_ = 0;
   int32_t bytesSent_ = 0;
+  // A strobed byte the machine did not take yet (Busy stays up meanwhile).
+  bool refused_ = false;
+  uint8_t refusedByte_ = 0;
 };

@@ -3,6 +3,7 @@ rcp_packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine wine64 xvfb x11-utils xdotool imagemagick python3 procps
+  clang-14 libfuzzer-14-dev libclang-rt-14-dev
 )
 
 rcp_install_missing() {

@@ -12,6 +12,7 @@ jobs="$(nproc)"
 echo "== configuring"
 rcp_configure build/native
 rcp_configure build/sanitize -DRCP_SANITIZE=ON
+CC=clang-14 CXX=clang++-14 rcp_configure build/fuzz -DRCP_FUZZ=ON
 rcp_configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
 rcp_configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw32.cmake" \
   -DBUILD_TESTING=OFF
@@ -19,6 +20,7 @@ rcp_configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-ming
 echo "== building"
 cmake --build build/native -j "$jobs"
 cmake --build build/sanitize -j "$jobs"
+cmake --build build/fuzz -j "$jobs"
 cmake --build build/win64 -j "$jobs"
 cmake --build build/win32 -j "$jobs"
 
@@ -38,6 +40,8 @@ run_ctest() {
 run_ctest build/native
 # A sanitizer report ends the test with a failure.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build/sanitize
+# Each fuzz target for a few seconds (tools/fuzz.sh runs them longer).
+run_ctest build/fuzz
 run_ctest build/win64
 [ "$failed" -eq 0 ] || status=1
 echo "$passed passed, $failed failed"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for a while and prints, per target, the executions
+# and the crashes found (inputs that crashed are kept in build/fuzz/crashes/).
+#
+#   bash tools/fuzz.sh [seconds per target]      (default 60)
+set -euo pipefail
+RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$RCP_ROOT"
+source tools/setup.sh
+rcp_install_missing
+seconds="${1:-60}"
+
+CC=clang-14 CXX=clang++-14 rcp_configure build/fuzz -DRCP_FUZZ=ON
+cmake --build build/fuzz -j "$(nproc)" >/dev/null
+work="$RCP_ROOT/build/fuzz/tests/fuzz/work"
+python3 tools/make_fuzz_seeds.py "$work"
+mkdir -p build/fuzz/crashes
+
+printf '%-24s %14s %8s\n' target executions crashes
+total_crashes=0
+for exe in build/fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$exe" ] || continue
+  name="$(basename "$exe")"
+  log="build/fuzz/$name.log"
+  # Keep going after a crash (-fork) so the figures cover the whole time.
+  UBSAN_OPTIONS=halt_on_error=1 "$exe" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="build/fuzz/crashes/$name-" "$work/$name/corpus" "$work/$name/seeds" \
+    >"$log" 2>&1 || true
+  runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
+  crashes="$(ls build/fuzz/crashes/ 2>/dev/null | grep -c "^$name-" || true)"
+  total_crashes=$((total_crashes + crashes))
+  printf '%-24s %14s %8s\n' "$name" "${runs:-?}" "$crashes"
+done
+[ "$total_crashes" -eq 0 ]

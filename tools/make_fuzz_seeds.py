@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed corpora: replies shaped like the machine's
+(right frame, sizes and texts) played through each road, so the fuzzers start
+from runs that reach the decoders.
+
+    make_fuzz_seeds.py WORKDIR     -> WORKDIR/<target>/seeds/*, WORKDIR/<target>/corpus/
+
+Each target reads its input as a stream (tests/fuzz/fuzz_stream.h): one byte
+per write decision (0x80 and above: all accepted), a big-endian count and
+that many bytes per read.
+"""
+import os
+import sys
+
+LEADER, CONTROL = 0x1B, 0xA4
+
+
+def frame(size, command, block=0):
+    reply = bytearray(size)
+    reply[0:4] = bytes([LEADER, CONTROL, (size - 4) >> 8, (size - 4) & 0xFF])
+    reply[4:10] = bytes([0x50, 0xE0, 0x82, command, block, 0])[: size - 4]
+    return reply
+
+
+def text(reply, at, width, value):
+    raw = value.encode("ascii")[:width]
+    reply[at:at + width] = raw + b" " * (width - len(raw))
+
+
+def inquiry(mode=2):
+    r = frame(43, 0xCD)
+    text(r, 10, 32, "VELTRA QUILLMARK K40 SERIES")
+    r[42] = mode
+    return r
+
+
+def system_info():
+    r = frame(269, 0xC1, 0x40)
+    text(r, 10, 32, "QUILLMARK K40")
+    text(r, 42, 20, "5551234")
+    text(r, 62, 20, "OFFICE")
+    text(r, 82, 5, "1.07")
+    r[100:104] = bytes([0, 1, 0x86, 0xA0])
+    text(r, 222, 46, "08001234567")
+    return r
+
+
+def settings(declared=27):
+    r = frame(27, 0xC1, 0x41)
+    r[2:4] = bytes([(declared - 4) >> 8, (declared - 4) & 0xFF])
+    r[10:27] = bytes([1, 0, 2, 1, 1, 3, 0, 1, 0, 1, 10, 3, 5, 2, 1, 1, 1])
+    return r
+
+
+def phonebook(entries=80, slot_of=lambda i: i + 1):
+    r = frame(11 + 67 * entries, 0xC1, 0x42)
+    r[10] = entries
+    for i in range(entries):
+        rec = 11 + 67 * i
+        r[rec] = slot_of(i) & 0xFF
+        text(r, rec + 1, 20, f"NAME {i}")
+        text(r, rec + 21, 46, f"0{i:03d}5550{i:02d}")
+    r[11 + 67 * 5 + 21] = 0xE0  # a group-dial entry
+    return r
+
+
+def read(reply, limit=None):
+    body = bytes(reply if limit is None else reply[:limit])
+    return len(body).to_bytes(2, "big") + body
+
+
+def commands_seeds():
+    replies = [[inquiry()], [inquiry(1)], [system_info()], [settings()], [settings(20)],
+               [phonebook()], [phonebook(slot_of=lambda i: (i * 37 + 11) % 80 + 1)],
+               [phonebook(slot_of=lambda i: 200 + i)]]
+    seeds = {}
+    for command, cases in ((0, replies[0:2]), (1, replies[2:3]), (2, replies[3:5]), (3, replies[5:8])):
+        for road in range(4):
+            for n, case in enumerate(cases):
+                body = bytes([command, road])
+                for reply in case:
+                    body += b"\xff"
+                    if road == 3 and len(reply) > 5000:
+                        # NT 5 USB: a read of up to 5000, then 2624 and the rest.
+                        body += read(reply[:2624]) + read(reply[2624:])
+                    else:
+                        body += read(reply)
+                seeds[f"cmd{command}-road{road}-{n}"] = body
+                # The same with the request taken short once (the retry path).
+                seeds[f"cmd{command}-road{road}-{n}-short"] = bytes([command, road, 3]) + body[2:]
+    return seeds
+
+
+def direct_port_seeds():
+    seeds = {}
+    # Raw handshakes: alternating status levels so that waits see both.
+    for pattern in (b"\x00\x80", b"\x40\xc0\x78\xf8", bytes(range(256))):
+        seeds[f"raw-{len(pattern)}"] = bytes([1, 0, 8, 0, 43]) + pattern * 64
+    for selector in (1, 2):
+        seeds[f"cmd-{selector}"] = bytes([1, selector]) + bytes(range(256)) * 32
+    return seeds
+
+
+TARGETS = {
+    "fuzz_commands": commands_seeds,
+    "fuzz_direct_port": direct_port_seeds,
+}
+
+
+def main():
+    work = sys.argv[1] if len(sys.argv) > 1 else "fuzz-work"
+    for target, make in TARGETS.items():
+        seeds_dir = os.path.join(work, target, "seeds")
+        os.makedirs(seeds_dir, exist_ok=True)
+        os.makedirs(os.path.join(work, target, "corpus"), exist_ok=True)
+        for name, body in make().items():
+            with open(os.path.join(seeds_dir, name), "wb") as f:
+                f.write(body)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
