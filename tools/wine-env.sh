@@ -48,6 +48,14 @@ rcp_wine_setup() {
   mkdir -p "$WINEPREFIX"
   (
     flock 9
+    # A prefix made before 32-bit Wine was installed cannot start any program
+    # once the 32-bit loader is there: make it again.
+    if [ -f "$WINEPREFIX/.rcp-ready" ] && [ -x /usr/lib/wine/wine ] &&
+       [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ]; then
+      wineserver -k 9>&- 2>/dev/null || true
+      rm -rf "$WINEPREFIX"
+      mkdir -p "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/.rcp-ready" ]; then
       # Wine's server and services outlive these commands: none may keep the lock.
       wineboot -i >/dev/null 2>&1 </dev/null 9>&-
