@@ -6,6 +6,7 @@
 
 #include "app/app_shell.h"
 #include "commands/device_data.h"
+#include "files/phonebook_file.h"
 #include "pages/advanced_page.h"
 #include "pages/fw_up_page.h"
 #include "pages/info_page.h"
@@ -166,6 +167,9 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
       return false;
   }
 }
+
+void CMainPanel::OnLoadPhonebook() { ::OnLoadPhonebook(); }
+void CMainPanel::OnSavePhonebook() { ::OnSavePhonebook(); }
 
 std::string CMainPanel::HelpFilePath() {
   char path[MAX_PATH + 1] = {};

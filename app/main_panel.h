@@ -34,11 +34,11 @@ class CMainPanel : public CDialog {
   // and Esc end it.
   void OnOK() override {}
 
-  // File commands of the menu. Phonebook files (40008, 40009) and settings
-  // files (40011, 40012) are not handled yet: the commands are accepted and
-  // nothing happens.
-  virtual void OnLoadPhonebook() {}
-  virtual void OnSavePhonebook() {}
+  // File commands of the menu. Phonebook files (40008, 40009) are the file
+  // commands' (files/phonebook_file.h); settings files (40011, 40012) are
+  // not handled yet: the commands are accepted and nothing happens.
+  virtual void OnLoadPhonebook();
+  virtual void OnSavePhonebook();
   virtual void OnLoadSettings() {}
   virtual void OnSaveSettings() {}
 

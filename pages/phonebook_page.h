@@ -1,6 +1,8 @@
-// CPhonebook: the "Diretório telefônico" page, on its dialog template. While
-// it is the active page the main window's phonebook file commands are
-// available. For now it shows its template and does nothing else.
+// CPhonebook: the "Diretório telefônico" page. Lists the 80 speed-dial
+// entries of the phonebook table, edits one in the entry editor, deletes one
+// or all, reads the whole phonebook from the machine ("Leitura") and writes
+// it back ("Gravação"). While it is the active page the main window's
+// phonebook file commands are available.
 #pragma once
 
 #include "widgets/property_page.h"
@@ -9,7 +11,33 @@ class CPhonebook : public CPropertyPage {
  public:
   CPhonebook();
 
+  // Rebuilds the rows from the table (also after a phonebook file was loaded).
+  void FillList();
+
+  // The page's commands, as its buttons and the list's double click run them.
+  void OnEdit();
+  void OnDelete();
+  void OnDeleteAll();
+  void OnRead();
+  void OnWrite();
+  void OnSpeedDial();
+
+  HWND GetList() const;
+
+  // Radio group 1034..1035: 1 checks the speed-dial button.
+  int m_nDialType = 1;
+
  protected:
+  BOOL InitPage() override;
   bool OnSetActive() override;
   bool OnKillActive() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+
+ private:
+  // The entry of the first selected row when the user may change it: -1 (and
+  // the standard beep) when no row is selected or the entry is a group dial.
+  int ChangeableSelection();
+  void SetRowTexts(int row);
+  void CreateColumns();
 };

@@ -111,6 +111,9 @@ class PanelTest : public testing::Test {
   void Open(bool full, bool withMachine = true) {
     inquiryAnswered = full;
     fullPanel = full;
+    // Start-up makes the phonebook table once the machine answered.
+    speedDialCount = full ? kSpeedDialEntries : 0;
+    ASSERT_TRUE(CreatePhonebookTable());
     os.machine = withMachine ? &machine : nullptr;
     panel = std::make_unique<CMainPanel>();
     ASSERT_NE(panel->Create(), nullptr);
