@@ -1,6 +1,6 @@
 // Poses the real panel for the documentation's screenshots: the main window
-// with each page selected, the firmware page alone after "Ignore", and the two
-// start-up error boxes. The camera is tools/screenshots.sh: for each pose this
+// with each page selected, the entry editor, the firmware page alone after
+// "Ignore", and the two start-up error boxes. The camera is tools/screenshots.sh: for each pose this
 // program writes "<name> <X window id>" into the request file given as its
 // argument and waits until the script has taken the picture and removed it.
 #include <windows.h>
@@ -47,6 +47,43 @@ bool CloseAndWait(Panel& panel, HWND main) {
   return panel.WaitForExit(20000);
 }
 
+struct EditorSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FindEditor(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<EditorSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && IsWindowVisible(window) && GetDlgItem(window, 1002) != nullptr) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The phonebook page with a row chosen, then the entry editor open on it.
+bool PhonebookAndEditor(Panel& panel, HWND main, HWND page) {
+  HWND list = GetDlgItem(page, 1027);
+  SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+  SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+  SetForegroundWindow(main);
+  if (!Pose("main-phonebook", main)) return false;
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(1025, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1025)));
+  EditorSearch search{panel.pid(), nullptr};
+  for (int i = 0; i < 200 && search.found == nullptr; ++i) {
+    Sleep(50);
+    EnumWindows(&FindEditor, reinterpret_cast<LPARAM>(&search));
+  }
+  if (search.found == nullptr) return false;
+  bool posed = Pose("edit-entry", search.found);
+  PressButton(search.found, IDCANCEL);
+  for (int i = 0; i < 200 && IsWindow(search.found); ++i) Sleep(20);
+  return posed;
+}
+
 bool AllPages() {
   Panel panel(FreshState("pages"));
   HWND main = WaitForMainWindow(panel, 60000);
@@ -55,12 +92,13 @@ bool AllPages() {
   const char* names[] = {"main-settings", "main-advanced", "main-phonebook", "main-information",
                          "main-firmware"};
   for (int i = 0; i < 5; ++i) {
-    if (SelectPage(tab, i, 30000) == nullptr) return false;
+    HWND page = SelectPage(tab, i, 30000);
+    if (page == nullptr) return false;
     if (HWND box = WaitForMessageBox(panel, 300)) {
       std::fprintf(stderr, "page %d reported: %s\n", i, ItemText(box, 0xFFFF).c_str());
       PressButton(box, IDOK);
     }
-    if (!Pose(names[i], main)) return false;
+    if (i == 2 ? !PhonebookAndEditor(panel, main, page) : !Pose(names[i], main)) return false;
   }
   return CloseAndWait(panel, main);
 }

@@ -286,7 +286,11 @@ TEST_F(PhonebookPageTest, LeituraRefillsAndFailuresShowOneBoxEach) {
   Open();
   machine.state().phonebook[0].name = "NOME NOVO";
   machine.state().phonebook[79] = {"ULTIMO", "1234567"};
+  const uint64_t start = os.virtualMs;
   Click(IDC_PB_READ);
+  // The read's 1,000 ms spin and 1,000 ms sleep, then the page's 500 ms spin.
+  EXPECT_GE(os.virtualMs - start, 2500u);
+  EXPECT_LT(os.virtualMs - start, 2600u);
   EXPECT_TRUE(answerer.boxes.empty());
   EXPECT_EQ(Cell(0, 1), "NOME NOVO");
   EXPECT_EQ(Rows()[79], " 80|ULTIMO|1234567");
