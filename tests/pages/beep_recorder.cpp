@@ -1,5 +1,4 @@
-// BeepRecorder: see beep_recorder.h. The import slot is found by walking the
-// program's import directory for user32's MessageBeep.
+// BeepRecorder: the import slot is found in the program's import directory.
 #include "tests/pages/beep_recorder.h"
 
 #include <cstring>
@@ -13,16 +12,13 @@ BOOL WINAPI RecordBeep(UINT type) {
   return TRUE;
 }
 
-void** FindImport(HMODULE module, const char* dll, const char* function) {
-  auto* base = reinterpret_cast<BYTE*>(module);
-  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (dir.VirtualAddress == 0) return nullptr;
-  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+void** FindImport(const char* dll, const char* function) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); at && imp->Name; ++imp) {
     if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), dll) != 0) continue;
-    DWORD namesAt = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + namesAt);
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
     for (; names->u1.AddressOfData; ++names, ++slots) {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
@@ -43,8 +39,7 @@ void Patch(void** slot, void* value) {
 
 }  // namespace
 
-BeepRecorder::BeepRecorder() {
-  m_slot = FindImport(GetModuleHandleA(nullptr), "user32.dll", "MessageBeep");
+BeepRecorder::BeepRecorder() : m_slot(FindImport("user32.dll", "MessageBeep")) {
   if (!m_slot) return;
   m_original = *m_slot;
   recorder = this;

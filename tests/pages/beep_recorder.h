@@ -1,7 +1,7 @@
-// Records the program's beeps instead of sounding them: the test program's
-// import of MessageBeep is pointed at a recorder while the object lives, so
-// every beep of the code under test (linked into the program) is seen with
-// its type.
+// Records the program's beeps instead of sounding them: while the object
+// lives, the test program's import of MessageBeep points at a recorder, so
+// every beep of the code under test is seen with its type (MB_OK for the
+// standard beep, 0xFFFFFFFF for the simple one).
 #pragma once
 
 #include <vector>
@@ -10,14 +10,12 @@
 
 class BeepRecorder {
  public:
-  BeepRecorder();   // false Installed() when the import cannot be found
-  ~BeepRecorder();  // the real MessageBeep again
+  BeepRecorder();
+  ~BeepRecorder();
   BeepRecorder(const BeepRecorder&) = delete;
   BeepRecorder& operator=(const BeepRecorder&) = delete;
 
   bool Installed() const { return m_slot != nullptr; }
-  // The types of the beeps so far: MB_OK for the standard beep, 0xFFFFFFFF
-  // for the simple one.
   std::vector<UINT> beeps;
 
  private:

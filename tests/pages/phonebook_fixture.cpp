@@ -1,4 +1,4 @@
-// The phonebook page's test fixture (see phonebook_fixture.h).
+// The phonebook tests' fixture (see phonebook_fixture.h).
 #include "tests/pages/phonebook_fixture.h"
 
 #include <commctrl.h>
@@ -11,7 +11,6 @@
 #include "widgets/property_sheet.h"
 
 namespace {
-
 std::function<void(HWND)> editorScript;
 HWND editorWindow = nullptr;
 
@@ -19,7 +18,6 @@ void CALLBACK RunEditorScript(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   if (editorScript && IsWindow(editorWindow)) editorScript(editorWindow);
 }
-
 }  // namespace
 
 void Pump() {
@@ -30,6 +28,13 @@ void Pump() {
   }
 }
 
+std::string Text(HWND window) { return BoxAnswerer::Text(window); }
+
+void Retype(HWND edit, const std::string& keys) {
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  for (unsigned char c : keys) SendMessageA(edit, WM_CHAR, c, 0);
+}
+
 void PhonebookPanelTest::SetUp() {
   ASSERT_TRUE(beeper.Installed()) << "MessageBeep is not imported by the test program";
   ResetDeviceData();
@@ -38,9 +43,8 @@ void PhonebookPanelTest::SetUp() {
   DeviceLink::portKind = PortKind::Lpt1;
   os.machine = &machine;
   answerer.onOtherDialog = [this](HWND dialog) {
-    ++m_editors;
+    ++editorsSeen;
     editorWindow = dialog;
-    // Once its modal loop runs.
     SetTimer(nullptr, 0, 10, &RunEditorScript);
   };
 }
@@ -54,11 +58,8 @@ void PhonebookPanelTest::TearDown() {
 }
 
 void PhonebookPanelTest::Open(bool showPhonebook) {
-  // What start-up does once the machine answered.
-  inquiryAnswered = true;
-  fullPanel = true;
+  inquiryAnswered = fullPanel = true;
   speedDialCount = kSpeedDialEntries;
-  oneTouchCount = 0;
   ASSERT_TRUE(CreatePhonebookTable());
   panel = std::make_unique<CMainPanel>();
   ASSERT_NE(panel->Create(), nullptr);
@@ -72,38 +73,35 @@ void PhonebookPanelTest::Select(int index) {
   Pump();
 }
 
-CPhonebook& PhonebookPanelTest::Page() const { return *phonebookPage; }
 HWND PhonebookPanelTest::PageWindow() const { return phonebookPage->GetHwnd(); }
 HWND PhonebookPanelTest::List() const { return GetDlgItem(PageWindow(), IDC_PB_LIST); }
 
-int PhonebookPanelTest::RowCount() const {
-  return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::string PhonebookPanelTest::Cell(int row, int column) const {
-  char text[128] = {};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(List(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 std::vector<std::string> PhonebookPanelTest::Rows() const {
   std::vector<std::string> rows;
-  for (int r = 0; r < RowCount(); ++r) rows.push_back(Cell(r, 0) + "|" + Cell(r, 1) + "|" + Cell(r, 2));
+  int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    std::string row;
+    for (int column = 0; column < 3; ++column) {
+      char text[128] = {};
+      LVITEMA item{};
+      item.iSubItem = column;
+      item.pszText = text;
+      item.cchTextMax = sizeof text;
+      SendMessageA(List(), LVM_GETITEMTEXTA, r, reinterpret_cast<LPARAM>(&item));
+      if (column) row += '|';
+      row += text;
+    }
+    rows.push_back(row);
+  }
   return rows;
 }
 
 void PhonebookPanelTest::SelectRow(int row) {
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = 0;
   SendMessageA(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-  if (row < 0) return;
   state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  if (row >= 0) SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
 void PhonebookPanelTest::Click(int id) {
@@ -112,26 +110,9 @@ void PhonebookPanelTest::Click(int id) {
   Pump();
 }
 
-void PhonebookPanelTest::DoubleClickList() {
-  // What the list sends its parent for a double click.
-  NMITEMACTIVATE click{};
-  click.hdr.hwndFrom = List();
-  click.hdr.idFrom = IDC_PB_LIST;
-  click.hdr.code = NM_DBLCLK;
-  click.iItem = -1;
-  SendMessageA(PageWindow(), WM_NOTIFY, IDC_PB_LIST, reinterpret_cast<LPARAM>(&click));
+void PhonebookPanelTest::Command(WORD id) {
+  SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
   Pump();
 }
 
 void PhonebookPanelTest::OnEditor(std::function<void(HWND)> script) { editorScript = std::move(script); }
-
-void TypeInto(HWND edit, const std::string& keys) {
-  for (unsigned char c : keys) SendMessageA(edit, WM_CHAR, c, 0);
-}
-
-void SelectAll(HWND edit) { SendMessageA(edit, EM_SETSEL, 0, -1); }
-
-void PressOk(HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-void PressCancel(HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
-
-std::string Text(HWND window) { return BoxAnswerer::Text(window); }

@@ -1,7 +1,7 @@
-// The main window opened on the phonebook page against the emulated machine,
-// for the page's, the editor's and the file commands' tests under Wine:
-// the list read back as a user sees it, the page's buttons pressed, and the
-// modal entry editor driven by a script once it is up.
+// The main window on the emulated machine, as start-up leaves it once the
+// machine answered (80 entries), for the phonebook page's, the editor's and
+// the file commands' tests under Wine: the list read as a user sees it, the
+// page's buttons, and the modal entry editor driven by a script.
 #pragma once
 
 #include <functional>
@@ -18,9 +18,8 @@
 #include "tests/app/machine_os.h"
 #include "tests/pages/beep_recorder.h"
 
-class CPhonebook;
-
 void Pump();
+std::string Text(HWND window);
 
 class PhonebookPanelTest : public ::testing::Test {
  protected:
@@ -29,41 +28,28 @@ class PhonebookPanelTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // The main window with all five pages (the machine answered, 80 entries);
   // `showPhonebook` selects the phonebook page, which reads the machine.
   void Open(bool showPhonebook = true);
   void Select(int index);
   HWND Main() const { return panel->GetHwnd(); }
-  CPhonebook& Page() const;
   HWND PageWindow() const;
   HWND List() const;
-
-  int RowCount() const;
-  std::string Cell(int row, int column) const;
   // Each row as "<col 0>|<col 1>|<col 2>".
   std::vector<std::string> Rows() const;
-  void SelectRow(int row);  // -1: none selected
-  // A click on a button of the page, as the page receives it.
-  void Click(int id);
-  void DoubleClickList();
-  // Runs `script` on the entry editor as soon as it is up (from inside its
-  // modal loop); the script ends it with OK or Cancel itself.
+  void SelectRow(int row);  // -1: none
+  void Click(int id);       // a button of the page
+  void Command(WORD id);    // a menu command of the main window
+  // Runs `script` on the entry editor once its modal loop runs; the script
+  // ends it itself.
   void OnEditor(std::function<void(HWND)> script);
-  int EditorsSeen() const { return m_editors; }
 
   MachineOs os;
   K40Machine machine;
   BoxAnswerer answerer;
   BeepRecorder beeper;
   std::unique_ptr<CMainPanel> panel;
-
- private:
-  int m_editors = 0;
+  int editorsSeen = 0;
 };
 
-// Driving the editor's fields as a user does.
-void TypeInto(HWND edit, const std::string& keys);   // WM_CHAR per byte
-void SelectAll(HWND edit);
-void PressOk(HWND dialog);      // posted: the modal loop takes it
-void PressCancel(HWND dialog);
-std::string Text(HWND window);
+// Typed into an edit one WM_CHAR per byte, after selecting all its text.
+void Retype(HWND edit, const std::string& keys);
