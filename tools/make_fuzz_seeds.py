@@ -101,9 +101,20 @@ def direct_port_seeds():
     return seeds
 
 
+def pbf_seeds():
+    # Phonebook files written here from the file layout alone: 40-byte header,
+    # then 68-byte entries (name in 21 bytes, number in 47, NUL-padded).
+    header = b"QMV FAX-RCP Phonebook".ljust(24, b"\0") + b"1.00".ljust(8, b"\0") + bytes([0x14, 0, 0x50, 0, 0, 0, 0, 0])
+    entries = b"".join(f"NAME {i}".encode().ljust(21, b"\0") + f"0{i:03d}5550".encode().ljust(47, b"\0")
+                       for i in range(80))
+    return {"pbf-whole": header + entries, "pbf-ten": header + entries[:680], "pbf-header": header,
+            "pbf-no-nul": header + b"Z" * 5440}
+
+
 TARGETS = {
     "fuzz_commands": commands_seeds,
     "fuzz_direct_port": direct_port_seeds,
+    "fuzz_pbf": pbf_seeds,
 }
 
 

@@ -433,6 +433,8 @@ void CALLBACK SwitchScript(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(PanelTest, ControlTabAndControlPageKeysSwitchPages) {
   inquiryAnswered = fullPanel = true;
+  speedDialCount = kSpeedDialEntries;
+  ASSERT_TRUE(CreatePhonebookTable());
   os.machine = &machine;
   switchStep = 0;
   activeAfterKey.clear();
