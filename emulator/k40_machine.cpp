@@ -248,7 +248,14 @@ bool K40Machine::ReceivingFirmware() const { return firmwareMode_; }
 void K40Machine::EndFirmware() {
   if (!firmwareMode_) return;
   firmwareMode_ = false;
+  if (!startHeld_.empty()) {
+    // Only a piece of a start command came: that was image after all.
+    std::vector<uint8_t> held;
+    held.swap(startHeld_);
+    AppendImage(held.data(), held.size());
+  }
   ++state_.firmwareImagesReceived;
+  TakeVersionFromImage();
   // A restart forgets whatever was in flight.
   pendingRequest_.clear();
   requestCutChecked_ = false;
@@ -259,12 +266,24 @@ void K40Machine::EndFirmware() {
 size_t K40Machine::TakeFirmware(const uint8_t* bytes, size_t length) {
   const MachineFault& fault = faults_[Index(MachineCommand::FirmwareData)];
   if (fault.kind == MachineFault::Silent || length == 0) return 0;
+  const size_t limit = static_cast<size_t>(std::max(fault.n, 0));
   size_t take = length;
-  if (fault.kind == MachineFault::PartialWrite && !firmwareCutDone_) {
-    take = std::min(length, static_cast<size_t>(std::max(fault.n, 0)));
-    firmwareCutDone_ = true;
+  const int cuts = fault.kind == MachineFault::PartialWrite   ? 1
+                   : fault.kind == MachineFault::PartialTwice ? 2
+                                                              : 0;
+  if (firmwareCuts_ < cuts) {
+    take = std::min(length, limit);
+    ++firmwareCuts_;
   }
+  if (fault.kind == MachineFault::DiesAfter)
+    take = firmwareTaken_ >= limit ? 0 : std::min(length, limit - firmwareTaken_);
   if (take == 0) return 0;
+  AppendImage(bytes, take);
+  return take;
+}
+
+void K40Machine::AppendImage(const uint8_t* bytes, size_t take) {
+  firmwareTaken_ += take;
   state_.firmwareImage.insert(state_.firmwareImage.end(), bytes, bytes + take);
   if (!firmwareLogged_) {
     requests_.emplace_back();
@@ -272,7 +291,34 @@ size_t K40Machine::TakeFirmware(const uint8_t* bytes, size_t length) {
     firmwareLogged_ = true;
   }
   requests_.back().insert(requests_.back().end(), bytes, bytes + take);
-  return take;
+}
+
+// Takes the bytes that continue a start command held so far (either
+// variant); returns how many, stopping at the first that does not fit.
+size_t K40Machine::HoldStartCommand(const uint8_t* bytes, size_t length) {
+  static constexpr uint8_t kStart[8] = {kLeader, kFirmwareChannel, 0x00, 0x04, 0x50, 0xE0, 0x82,
+                                        kFirmwareStartCode};
+  size_t n = 0;
+  while (n < length && startHeld_.size() < sizeof kStart) {
+    const size_t at = startHeld_.size();
+    const bool fits = bytes[n] == kStart[at] || (at == 4 && bytes[n] == 0x40);
+    if (!fits) break;
+    startHeld_.push_back(bytes[n++]);
+  }
+  return n;
+}
+
+void K40Machine::TakeVersionFromImage() {
+  constexpr size_t kSignature = 4, kVersionWidth = 5;
+  const std::vector<uint8_t>& image = state_.firmwareImage;
+  if (image.size() < kSignature + kVersionWidth || std::memcmp(image.data(), "$IMG", kSignature) != 0)
+    return;
+  std::string version;
+  for (size_t i = kSignature; i < kSignature + kVersionWidth && image[i] != 0; ++i) {
+    if (image[i] < 0x20 || image[i] > 0x7E) return;
+    version += static_cast<char>(image[i]);
+  }
+  if (!version.empty()) PutInfoText(state_.systemInfo, 82, kVersionWidth, version);
 }
 
 // The bytes held do not start a plausible frame: drop the leader and look for
@@ -287,7 +333,24 @@ size_t K40Machine::Receive(const uint8_t* bytes, size_t length) {
   size_t accepted = 0;
   size_t cutAt = SIZE_MAX;  // index in this call where PartialWrite stops it
   while (accepted < length) {
-    if (firmwareMode_) return accepted + TakeFirmware(bytes + accepted, length - accepted);
+    if (firmwareMode_) {
+      if (!firmwareLogged_) {
+        accepted += HoldStartCommand(bytes + accepted, length - accepted);
+        if (startHeld_.size() == 8) {
+          pendingRequest_.swap(startHeld_);
+          startHeld_.clear();
+          HandleRequest();  // a start again: reception begins anew
+          continue;
+        }
+        if (accepted == length) return accepted;
+        if (!startHeld_.empty()) {
+          std::vector<uint8_t> held;
+          held.swap(startHeld_);
+          AppendImage(held.data(), held.size());
+        }
+      }
+      return accepted + TakeFirmware(bytes + accepted, length - accepted);
+    }
 
     if (pendingRequest_.empty() && bytes[accepted] != kLeader) {
       ++accepted;  // noise between requests
@@ -446,7 +509,8 @@ void K40Machine::HandleRequest() {
     }
     case MachineCommand::FirmwareStart: {
       firmwareMode_ = true;
-      firmwareCutDone_ = false;
+      firmwareCuts_ = 0;
+      firmwareTaken_ = 0;
       firmwareLogged_ = false;
       state_.firmwareImage.clear();
       // Only the DeviceLink road's variant is answered; the direct parallel

@@ -72,6 +72,12 @@ struct MachineFault {
     // Phonebook records come in a fixed shuffled slot order (the same every
     // time); slot numbers still name the right entries. Other commands: none.
     Shuffled,
+    // FirmwareData only: as PartialWrite, but for the first two Receive calls
+    // that carry image bytes after each start command.
+    PartialTwice,
+    // FirmwareData only: after `n` image bytes since the start command every
+    // further byte is refused (the cable was pulled).
+    DiesAfter,
   };
   Kind kind = None;
   int n = 0;
@@ -116,6 +122,17 @@ class K40Machine {
   // Ends firmware reception (the machine restarts with the new image):
   // firmwareImagesReceived grows by one, any half-received request and any
   // unread reply are dropped. Does nothing when no reception is running.
+  //
+  // The new image names its version: when it starts with "$IMG", the five
+  // bytes after those four hold the firmware version text (ended by a NUL
+  // or filling all five). A non-empty text of printable ASCII becomes the
+  // system information's firmwareVersion (blank-padded, as the machine
+  // keeps its texts); any other image leaves the version as it was.
+  //
+  // Until the first image byte a start command (either variant, in any
+  // number of Receive calls) starts reception again with a new reply: the
+  // host resends it after a bad first reply. Bytes held as a possible start
+  // command that turn out to be something else are image bytes.
   void EndFirmware();
   bool ReceivingFirmware() const;
 
@@ -140,6 +157,9 @@ class K40Machine {
   void HandleRequest();
   void QueueReply(MachineCommand command, std::vector<uint8_t> reply);
   size_t TakeFirmware(const uint8_t* bytes, size_t length);
+  size_t HoldStartCommand(const uint8_t* bytes, size_t length);
+  void AppendImage(const uint8_t* bytes, size_t length);
+  void TakeVersionFromImage();
   void DropNoise();
 
   State state_;
@@ -152,7 +172,9 @@ class K40Machine {
   std::array<MachineFault, kMachineCommandCount> faults_{};
   std::array<int, kMachineCommandCount> answered_{};  // replies since SetFault
   bool firmwareMode_ = false;
-  bool firmwareCutDone_ = false;    // PartialWrite already applied to this image
+  int firmwareCuts_ = 0;            // PartialWrite / PartialTwice cuts made on this image
+  size_t firmwareTaken_ = 0;        // image bytes since the start command
+  std::vector<uint8_t> startHeld_;  // before the first image byte: a start command so far
   bool firmwareLogged_ = false;     // this image has its FirmwareData entry
   size_t ignoredRequests_ = 0;
 };

@@ -19,3 +19,6 @@ Os& TheOs() {
 }
 
 void InstallOs(Os* os) { installed = os; }
+
+void* Os::AllocZeroed(uint32_t size) { return std::calloc(size, 1); }
+void Os::FreeZeroed(void* block) { std::free(block); }

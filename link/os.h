@@ -43,6 +43,8 @@ class Os {
                            uint32_t* written) = 0;
   virtual bool ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* read) = 0;
   virtual void CloseDevice(OsHandle h) = 0;
+  // GetFileSizeEx of an open file; false when the size cannot be read.
+  virtual bool FileSize(OsHandle h, uint64_t* size) { return false; }
   virtual bool GetTimeouts(OsHandle h, CommTimeouts* timeouts) = 0;
   virtual bool SetTimeouts(OsHandle h, const CommTimeouts& timeouts) = 0;
   // DeviceIoControl with an input buffer and no output buffer.
@@ -52,6 +54,11 @@ class Os {
   virtual uint8_t PortIn(uint16_t port) = 0;
   virtual void PortOut(uint16_t port, uint8_t value) = 0;
   virtual uint16_t BiosWord(uint32_t linearAddress) = 0;
+
+  // GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT) / GlobalFree; nullptr when memory
+  // runs out. The default is the C heap.
+  virtual void* AllocZeroed(uint32_t size);
+  virtual void FreeZeroed(void* block);
 
   virtual void DebugOutput(const char* text) = 0;  // OutputDebugStringA
   virtual uint32_t TickCount() = 0;                // GetTickCount

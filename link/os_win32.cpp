@@ -27,6 +27,14 @@ class Win32Os final : public Os {
     return ok != FALSE;
   }
   void CloseDevice(OsHandle h) override { CloseHandle(h); }
+  bool FileSize(OsHandle h, uint64_t* size) override {
+    LARGE_INTEGER n{};
+    if (!GetFileSizeEx(h, &n) || n.QuadPart < 0) return false;
+    *size = static_cast<uint64_t>(n.QuadPart);
+    return true;
+  }
+  void* AllocZeroed(uint32_t size) override { return GlobalAlloc(GPTR, size); }
+  void FreeZeroed(void* block) override { GlobalFree(block); }
   bool GetTimeouts(OsHandle h, CommTimeouts* t) override {
     COMMTIMEOUTS ct{};
     if (!GetCommTimeouts(h, &ct)) return false;

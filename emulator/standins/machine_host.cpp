@@ -34,6 +34,7 @@ MachineHost::MachineHost() : folder_(ModuleFolder()) {
   usbConnected_ = config.usb;
   // A firmware image is complete when nothing more arrives for this long.
   firmwareQuietMs_ = static_cast<DWORD>(config.firmwareQuietMs);
+  firmwareRate_ = config.firmwareRate;
   lastReceiveTick_ = GetTickCount();
 }
 
@@ -54,7 +55,11 @@ int32_t MachineHost::Receive(const uint8_t* bytes, int32_t length, bool waitForP
     }
     if (changed) SaveLocked();
   }
+  const bool image = machine_.ReceivingFirmware();
   LeaveCriticalSection(&lock_);
+  // A machine writing its flash takes image bytes at its own pace.
+  if (image && firmwareRate_ > 0)
+    Sleep(static_cast<DWORD>(uint64_t{accepted} * 1000 / static_cast<uint64_t>(firmwareRate_)));
   return static_cast<int32_t>(accepted);
 }
 

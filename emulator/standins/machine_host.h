@@ -59,6 +59,7 @@ class MachineHost {
   DWORD lastReceiveTick_ = 0;
   bool usbConnected_ = true;
   DWORD firmwareQuietMs_ = 10000;
+  int firmwareRate_ = 0;  // image bytes per second; 0: no limit
 };
 
 // The control-port name the USB libraries hand out; the pipes hang below it.

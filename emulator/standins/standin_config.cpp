@@ -79,6 +79,8 @@ std::optional<MachineFault> ParseFault(const std::string& text) {
       {"wrongchannel", MachineFault::WrongChannel, false},
       {"firstreplybad", MachineFault::FirstReplyBad, false},
       {"shuffled", MachineFault::Shuffled, false},
+      {"partialtwice", MachineFault::PartialTwice, true},
+      {"dies", MachineFault::DiesAfter, true},
   };
   for (const auto& k : kKinds) {
     if (kind == k.name) {
@@ -133,6 +135,13 @@ void StandinConfig::ApplyLine(const std::string& raw) {
       return;
     }
     firmwareQuietMs = *ms;
+  } else if (key == "firmware_rate") {
+    const auto rate = ParseNumber(value, 10, 0, 100000000);
+    if (!rate) {
+      errors.push_back(line);
+      return;
+    }
+    firmwareRate = *rate;
   } else if (key == "state") {
     statePath = value;
   } else if (key == "usb") {

@@ -13,9 +13,11 @@
 //   usb = off                       the USB libraries name the port but serve
 //                                   no pipes (the machine is on the parallel
 //                                   port, see pty_bridge.cpp)
+//   firmware_rate = 65536           image bytes per second the machine takes
+//                                   (0: as fast as they come)
 //
 // Fault kinds: none, silent, short:N, partial:N, wrongleader, wrongchannel,
-// firstreplybad, shuffled.
+// firstreplybad, shuffled, and for fwdata also partialtwice:N and dies:N.
 #pragma once
 
 #include <optional>
@@ -31,6 +33,7 @@ struct StandinConfig {
   std::string statePath;  // empty: the default beside the DLLs
   bool usb = true;
   int firmwareQuietMs = 10000;  // the panel pauses 40 s after its last chunk
+  int firmwareRate = 0;         // image bytes per second; 0: no limit
   std::vector<std::string> errors;  // lines that could not be understood
 
   // One "key = value" line; blank lines and '#' comments are ignored.

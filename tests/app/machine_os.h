@@ -33,6 +33,11 @@ class MachineOs final : public Os {
   bool WriteDevice(OsHandle h, const uint8_t* bytes, uint32_t length, uint32_t* written) override;
   bool ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* read) override;
   void CloseDevice(OsHandle h) override;
+  bool FileSize(OsHandle h, uint64_t* size) override {
+    return !handles_.count(static_cast<MachineHandle*>(h)) && real_.FileSize(h, size);
+  }
+  void* AllocZeroed(uint32_t size) override { return real_.AllocZeroed(size); }
+  void FreeZeroed(void* block) override { real_.FreeZeroed(block); }
   bool GetTimeouts(OsHandle h, CommTimeouts* timeouts) override;
   bool SetTimeouts(OsHandle h, const CommTimeouts& timeouts) override;
   bool IoControl(OsHandle h, uint32_t code, const void* input, uint32_t inputLength) override;

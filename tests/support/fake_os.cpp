@@ -18,6 +18,7 @@ OsHandle FakeOs::OpenDevice(const char* name, uint32_t access, uint32_t share,
   auto it = devices_.find(name);
   if (it == devices_.end()) return nullptr;
   ++openHandles;
+  it->second->Opened();
   return new Handle{name, it->second, initialTimeouts};
 }
 
@@ -36,6 +37,19 @@ bool FakeOs::ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* 
 void FakeOs::CloseDevice(OsHandle h) {
   --openHandles;
   delete static_cast<Handle*>(h);
+}
+
+bool FakeOs::FileSize(OsHandle h, uint64_t* size) { return static_cast<Handle*>(h)->device->Size(size); }
+
+void* FakeOs::AllocZeroed(uint32_t size) {
+  if (failAllocations) return nullptr;
+  ++liveAllocations;
+  return Os::AllocZeroed(size);
+}
+
+void FakeOs::FreeZeroed(void* block) {
+  if (block != nullptr) --liveAllocations;
+  Os::FreeZeroed(block);
 }
 
 bool FakeOs::GetTimeouts(OsHandle h, CommTimeouts* timeouts) {

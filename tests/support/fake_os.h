@@ -22,6 +22,10 @@ class FakeDevice {
   virtual uint32_t Write(const uint8_t* bytes, uint32_t length) = 0;
   virtual uint32_t Read(uint8_t* buffer, uint32_t length) = 0;
   virtual bool IoControl(uint32_t code, const void* input, uint32_t inputLength) { return true; }
+  // A file's size (GetFileSizeEx); devices have none.
+  virtual bool Size(uint64_t* size) { return false; }
+  // Called on every open of the name (a file starts again at its first byte).
+  virtual void Opened() {}
 };
 
 // What stands behind the parallel port's three registers.
@@ -78,6 +82,10 @@ class FakeOs final : public Os {
   // that handle, as a real port would.
   bool chargeReadTimeouts = true;
 
+  // --- memory ---
+  bool failAllocations = false;
+  int liveAllocations = 0;  // allocated and not yet freed
+
   // --- port registers (Windows 95 road) ---
   FakePortRegisters* ports = nullptr;
   // The BIOS data area word of the first parallel port (segment 0x40,
@@ -105,6 +113,9 @@ class FakeOs final : public Os {
   bool WriteDevice(OsHandle h, const uint8_t* bytes, uint32_t length, uint32_t* written) override;
   bool ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* read) override;
   void CloseDevice(OsHandle h) override;
+  bool FileSize(OsHandle h, uint64_t* size) override;
+  void* AllocZeroed(uint32_t size) override;
+  void FreeZeroed(void* block) override;
   bool GetTimeouts(OsHandle h, CommTimeouts* timeouts) override;
   bool SetTimeouts(OsHandle h, const CommTimeouts& timeouts) override;
   bool IoControl(OsHandle h, uint32_t code, const void* input, uint32_t inputLength) override;

@@ -1,0 +1,75 @@
+// The firmware update: the image file chosen on the firmware page, checked
+// for its "$IMG" signature, then sent to the machine after the firmware start
+// command, as it lies on disk, in chunks of 4096 bytes, over one of three
+// roads: the parallel port's registers on Windows 95, the ECP driver's device
+// held open for the whole transfer, or DeviceLink (USB and LPT), which alone
+// waits for the machine's 9-byte answer to the start command.
+//
+// Portable: the file, the port and the clock go through the OS seam, the page
+// through FwUpView.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "firmware/fw_up_view.h"
+#include "link/os.h"
+
+constexpr uint32_t kFwChunkSize = 4096;
+constexpr int32_t kFwStartSize = 8;
+constexpr int32_t kFwReplySize = 9;
+
+// The firmware start command: signature 0x50 through DeviceLink, 0x40 on the
+// two direct parallel roads.
+extern const uint8_t kFwStartLink[kFwStartSize];
+extern const uint8_t kFwStartDirect[kFwStartSize];
+
+// The progress in percent: the integer part of (sent / total) * 100, worked
+// out in floating point, quotient first, truncated.
+int FwPercent(uint32_t sent, uint32_t total);
+
+// "<size> Byte", unsigned: files of 2 GiB and more show their real size.
+std::string FwSizeText(uint64_t size);
+
+// The four bytes "$IMG", byte for byte.
+bool HasFwSignature(const uint8_t head[4]);
+
+// The browse step after the user chose `path`: the path, its size, the
+// signature test and the Update button's state. A file that cannot be opened
+// is forgotten and a file without the signature is refused; either disables
+// Update, so that no invalid file can be sent after an earlier valid one.
+void FwUpChooseImage(FwUpView& page, const std::string& path);
+
+// One press of Update, from the firmware start command to the completion box
+// or the failure message.
+class FwUpTransfer {
+ public:
+  explicit FwUpTransfer(FwUpView& page) : page_(page) {}
+  FwUpTransfer(const FwUpTransfer&) = delete;
+  FwUpTransfer& operator=(const FwUpTransfer&) = delete;
+
+  // Chooses the road: Windows 95 first, then the ECP driver's device, else
+  // DeviceLink.
+  void OnUpdate();
+  void OnUpdate4NtLpt();
+  void OnUpdateWin95Lpt();
+
+ private:
+  enum class Road { DeviceLink, Ecp, Win95 };
+
+  void Run(Road road);
+  // True when every byte of the image was accepted; false with the failure
+  // message set.
+  bool Transfer(Road road);
+  bool SendStartCommand(Road road);
+  void SetUpEcpDevice();
+  uint32_t Send(Road road, const uint8_t* bytes, uint32_t length);
+  bool Fail();
+  void Complete();
+  void Close();
+
+  FwUpView& page_;
+  OsHandle image_ = nullptr;
+  OsHandle ecp_ = nullptr;
+  uint8_t* buffer_ = nullptr;
+};
