@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Regenerates the screenshots in docs/: the main window with each of its five
 # pages selected, the firmware page alone (after "Ignore" with a silent
-# machine), and the start-up error boxes "Não responde" and "Porta está
-# ocupada". The panel runs under Wine in a private Xvfb against the emulated
-# machine; tests/e2e/panel_shots.cpp poses it, this script takes the pictures,
-# each cropped to its window.
+# machine), the start-up error boxes "Não responde" and "Porta está
+# ocupada", and a firmware update (image chosen, under way, completed). The
+# panel runs under Wine in a private Xvfb against the emulated machine;
+# tests/e2e/panel_shots.cpp poses it, this script takes the pictures, each
+# cropped to its window (or to the windows a pose names).
 #
 #   tools/screenshots.sh            (tree: build/win64, or $RCP_TREE)
 set -euo pipefail
@@ -34,11 +35,16 @@ trap 'kill "$poser" 2>/dev/null || true' EXIT
 taken=()
 while kill -0 "$poser" 2>/dev/null; do
   if [ -s "$request" ]; then
-    read -r name xid <"$request"
+    read -r name xid crop <"$request"
     if [ -z "$xid" ] || [ "$xid" = 0 ]; then
       xid="$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)"
     fi
-    import -window "$xid" "docs/$name.png"
+    if [ -n "${crop:-}" ]; then
+      # Several windows at once: the screen, cropped to them.
+      import -window "$xid" -crop "$crop" +repage "docs/$name.png"
+    else
+      import -window "$xid" "docs/$name.png"
+    fi
     taken+=("docs/$name.png")
     rm -f "$request"
   fi

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/e2e/e2e_support.h"
@@ -19,14 +20,25 @@ namespace {
 
 std::string requestPath;
 
-bool Pose(const char* name, HWND window) {
+// `also`: a second window (a box over the main window); the picture is then
+// the screen cropped to both.
+bool Pose(const char* name, HWND window, HWND also = nullptr) {
   // Wine keeps each top-level window's X11 window in this property.
   const auto xid = reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window"));
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(700);  // the panel paints in its own time
   FILE* f = std::fopen(requestPath.c_str(), "wb");
   if (f == nullptr) return false;
-  std::fprintf(f, "%s %lu\n", name, static_cast<unsigned long>(xid));
+  if (also != nullptr) {
+    RECT a, b, both;
+    GetWindowRect(window, &a);
+    GetWindowRect(also, &b);
+    UnionRect(&both, &a, &b);
+    std::fprintf(f, "%s root %ldx%ld+%ld+%ld\n", name, both.right - both.left, both.bottom - both.top, both.left,
+                 both.top);
+  } else {
+    std::fprintf(f, "%s %lu\n", name, static_cast<unsigned long>(xid));
+  }
   std::fclose(f);
   for (int i = 0; i < 600; ++i) {  // up to a minute for the camera
     if (GetFileAttributesA(requestPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
@@ -133,6 +145,51 @@ bool PortBusy() {
   return ok;
 }
 
+// The firmware page: an image chosen, the transfer under way (the machine
+// takes 64 KiB a second, so the bar can be caught moving), the completion box.
+bool FirmwareUpdate() {
+  Panel panel(FreshState("firmware") + ";firmware_rate=65536");
+  HWND main = WaitForMainWindow(panel, 60000);
+  if (main == nullptr) return false;
+  HWND page = SelectPage(FindTabControl(main), 4, 30000);
+  if (page == nullptr) return false;
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(1023, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1023)));
+  HWND dialog = nullptr;
+  for (int i = 0; i < 300 && dialog == nullptr; ++i) {
+    Sleep(100);
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == panel.pid() && IsWindowVisible(w) && (GetDlgItem(w, 0x47C) || GetDlgItem(w, 0x480))) dialog = w;
+    }
+  }
+  if (dialog == nullptr) return false;
+  Sleep(500);
+  std::string image = kDemoDir + "\\firmware\\k40-fw-1.05.img";
+  for (char& c : image) c = c == '/' ? '\\' : c;
+  const int field = GetDlgItem(dialog, 0x47C) ? 0x47C : 0x480;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(image.c_str()),
+                      SMTO_NORMAL, 10000, &result);
+  PressButton(dialog, IDOK);
+  for (int i = 0; i < 100 && ItemText(page, 1004) != image; ++i) Sleep(100);
+  if (!Pose("firmware-chosen", main)) return false;
+
+  PostMessageA(page, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1000)));
+  bool caught = false;
+  for (int i = 0; i < 600 && !caught; ++i) {
+    Sleep(50);
+    const int percent = std::atoi(ItemText(page, 1076).c_str());
+    caught = percent >= 35 && percent <= 60;
+  }
+  if (!caught || !Pose("firmware-transfer", main)) return false;
+  HWND box = WaitForMessageBox(panel, 90000);
+  if (box == nullptr || !Pose("firmware-done", main, box)) return false;
+  PressButton(box, IDOK);
+  Sleep(500);
+  return CloseAndWait(panel, main);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,5 +203,6 @@ int main(int argc, char** argv) {
   if (!AllPages()) { std::fprintf(stderr, "the main window's pages could not be posed\n"); ++failures; }
   if (!NoAnswer()) { std::fprintf(stderr, "the no-answer box could not be posed\n"); ++failures; }
   if (!PortBusy()) { std::fprintf(stderr, "the port-busy box could not be posed\n"); ++failures; }
+  if (!FirmwareUpdate()) { std::fprintf(stderr, "the firmware update could not be posed\n"); ++failures; }
   return failures == 0 ? 0 : 1;
 }
