@@ -149,38 +149,6 @@ TEST(FwSizeText, UnsignedNumberBlankByte) {
   EXPECT_EQ(FwSizeText(0x140000000ull), "5368709120 Byte");
 }
 
-TEST_F(FwTransferTest, ChoosingAnImageChecksTheSignatureByteForByte) {
-  struct {
-    const char* name;
-    Bytes content;  // empty name below: no such file
-    bool exists;
-    const char* size;
-    bool enabled;
-    const char* message;
-  } cases[] = {
-      {"valid", Image(1048576), true, "1048576 Byte", true, "Selecione um arquivo de firmware."},
-      {"lower case", {'$', 'i', 'm', 'g', 1}, true, "5 Byte", false, "Arquivo de firmware inválido"},
-      {"exactly 4", {'$', 'I', 'M', 'G'}, true, "4 Byte", true, "Selecione um arquivo de firmware."},
-      {"3 bytes", {'$', 'I', 'M'}, true, "3 Byte", false, "Arquivo de firmware inválido"},
-      {"one byte", {'$'}, true, "1 Byte", false, "Arquivo de firmware inválido"},
-      {"gone", {}, false, "", false, "Arquivo de firmware inválido"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    // Each choice follows a valid one with its button enabled.
-    view.updateEnabled = true;
-    view.fileSize = "";
-    file.bytes = c.content;
-    if (!c.exists) os.RemoveDevice(kPath);
-    FwUpChooseImage(view, kPath);
-    EXPECT_EQ(view.fileName, c.exists ? kPath : "");
-    EXPECT_EQ(view.fileSize, c.size);
-    EXPECT_EQ(view.updateEnabled, c.enabled);
-    EXPECT_EQ(view.message, c.message);
-    EXPECT_EQ(view.events.back(), "shown " + std::string(c.message) + "|");
-  }
-}
-
 TEST_F(FwTransferTest, EachRoadSendsItsCommandThenTheImageInChunks) {
   struct {
     HostPlatform platform;
