@@ -30,6 +30,7 @@ const char kFailed[] = "Falha ao gravar os dados.";
 const char kEcpEntry[] = " >> OnUpdate4NtLpt()  <<<";
 const char kWin95Entry[] = " >> OnUpdateWin95Lpt()  <<<";
 const char kBusy36[] = "failed (busy) on event 36\n\r";
+const char kNeverAcked[] = "busy never acknowledged signal\n\r";
 
 Bytes Image(size_t size) {
   Bytes image(size);
@@ -313,7 +314,7 @@ TEST_F(FwTransferTest, FailuresLeaveTheirLinesAndMessage) {
        {"FwUp: Data written - 1904 "}, 1, 6000, {500, 5000, 1000, 1000}},
       {"link dies, Windows 95", Via::Win95,
        [](auto& t) { t.machine.SetFault(MachineCommand::FirmwareData, {MachineFault::DiesAfter, 6000}); },
-       {kWin95Entry, kBusy36, "FwUp: Data written - 1904 ", kBusy36, kBusy36}, 1, 6000, {5000, 1000, 1000}},
+       {kWin95Entry, kNeverAcked, "FwUp: Data written - 1904 ", kNeverAcked, kNeverAcked}, 1, 6000, {5000, 1000, 1000}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
