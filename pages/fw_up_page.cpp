@@ -116,7 +116,9 @@ void CFwUp::EnableUpdate(bool enable) {
 
 void CFwUp::Redisplay() {
   ShowValues();
-  KeepPainted();
+  // Inside an update the page does not return to the message loop for a
+  // while: paint now. Outside one the loop does it.
+  if (m_wait) KeepPainted();
 }
 
 void CFwUp::ShowMessageNow(const std::string& text) {
