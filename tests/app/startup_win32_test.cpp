@@ -98,8 +98,11 @@ void RemoveDriverProfile() {
 TEST_F(StartupWin32Test, NoAnswerThenIgnoreOpensTheFirmwarePageAlone) {
   SetDriverPortType("3");
   answerer.Expect(IDIGNORE);
+  answerer.Expect(IDOK);  // the firmware page's first display finds no machine either
   EXPECT_FALSE(app.Startup());
-  ASSERT_EQ(answerer.boxes.size(), 1u);
+  ASSERT_EQ(answerer.boxes.size(), 2u);
+  EXPECT_EQ(answerer.boxes[1].text, "Não responde");
+  EXPECT_EQ(answerer.boxes[1].buttons, std::vector<int>{IDOK});
   const SeenBox& box = answerer.boxes[0];
   EXPECT_EQ(box.text, "Não responde");
   EXPECT_EQ(box.caption, "Dalvenor");
@@ -108,8 +111,8 @@ TEST_F(StartupWin32Test, NoAnswerThenIgnoreOpensTheFirmwarePageAlone) {
   // Wine reports Windows 7: NT 5 road, no USB library here, so the ECP device.
   EXPECT_EQ(DeviceLink::hostPlatform, HostPlatform::Nt5);
   EXPECT_EQ(DeviceLink::portKind, PortKind::Ecp1);
-  EXPECT_EQ(os.opens, (std::vector<std::string>{"\\\\.\\QordEcp1", "\\\\.\\QordEcp1"}))
-      << "two inquiries, each failing to open the port";
+  EXPECT_EQ(os.opens, (std::vector<std::string>{"\\\\.\\QordEcp1", "\\\\.\\QordEcp1", "\\\\.\\QordEcp1"}))
+      << "two inquiries and the firmware page's system information, each failing to open the port";
   ASSERT_EQ(tabs.size(), 1u);
   EXPECT_EQ(tabs[0], std::vector<std::string>{"Atualização do firmware"});
   EXPECT_FALSE(inquiryAnswered);

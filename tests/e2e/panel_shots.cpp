@@ -120,6 +120,9 @@ bool NoAnswer() {
   HWND box = WaitForMessageBox(panel, 60000);
   if (box == nullptr || !Pose("box-no-answer", box)) return false;
   PressButton(box, IDIGNORE);
+  for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(20);
+  // The firmware page's first display finds no machine either.
+  if (HWND again = WaitForMessageBox(panel, 60000)) PressButton(again, IDOK);
   HWND main = WaitForMainWindow(panel, 60000);
   if (main == nullptr || !Pose("main-firmware-only", main)) return false;
   return CloseAndWait(panel, main);
