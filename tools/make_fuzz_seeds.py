@@ -111,10 +111,31 @@ def pbf_seeds():
             "pbf-no-nul": header + b"Z" * 5440}
 
 
+def firmware_seeds():
+    seeds = {}
+    for road in range(4):
+        for words in (1, 1024, 2500):  # images of 4, 4096 and 10000 bytes
+            body = bytes([1, road]) + words.to_bytes(2, "big") + b"\x00\x00"
+            body += b"\xff"  # the start command accepted
+            if road != 1:  # DeviceLink waits for the 9-byte answer
+                body += read(bytes([LEADER, 0xA5, 0, 5, 0x50, 0xE0, 0x82, 0x05, 0]))
+            body += b"\x3f\xff" * ((words * 4 + 4095) // 4096)
+            seeds[f"road{road}-{words * 4}"] = body
+        # A first answer that is not the machine's: the pause and one resend.
+        seeds[f"road{road}-resend"] = (bytes([0, road, 0, 16, 0, 0, 0xFF]) + read(b"\x1c" * 9) +
+                                       b"\xff" + read(b"\x1b" * 9) + b"\x3f\xff")
+        # A chunk taken short, then the rest.
+        seeds[f"road{road}-short"] = (bytes([1, road, 0, 16, 0, 0, 0xFF]) + read(b"\x1b" * 9) +
+                                      b"\x3f\x10\xff")
+    seeds["road4-win95"] = bytes([1, 4, 0, 16, 0, 0]) + bytes([0x80, 0x00, 0xC0, 0x40]) * 512
+    return seeds
+
+
 TARGETS = {
     "fuzz_commands": commands_seeds,
     "fuzz_direct_port": direct_port_seeds,
     "fuzz_pbf": pbf_seeds,
+    "fuzz_firmware": firmware_seeds,
 }
 
 
