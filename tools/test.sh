@@ -23,6 +23,10 @@ cmake --build build/sanitize -j "$jobs"
 cmake --build build/fuzz -j "$jobs"
 cmake --build build/win64 -j "$jobs"
 cmake --build build/win32 -j "$jobs"
+echo "== making setup.exe"
+bash installer/build.sh build/win64 build/win32 build/installer
+# The installer tests run 32-bit programs (setup.exe, its uninstaller) beside 64-bit ones.
+rcp_check_wow64 "$RCP_ROOT/build/win64"
 
 passed=0; failed=0; status=0
 run_ctest() {
