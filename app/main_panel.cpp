@@ -3,6 +3,7 @@
 #include "app/main_panel.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/app_shell.h"
 #include "commands/device_data.h"
@@ -34,6 +35,7 @@ void DeleteAndClear(T*& object) {
 }  // namespace
 
 CMainPanel::HelpFn CMainPanel::helpEngine = &WinHelpA;
+CMainPanel::OpenFn CMainPanel::documentOpener = &ShellExecuteA;
 
 CMainPanel::CMainPanel()
     : CDialog(IDD_MAINPANEL),
@@ -181,7 +183,25 @@ std::string CMainPanel::HelpFilePath() {
   return file + ".HLP";
 }
 
-void CMainPanel::OnHelp() { helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_CONTEXT, kHelpContext); }
+std::string CMainPanel::GuideFilePath() {
+  std::string file = HelpFilePath();
+  size_t slash = file.find_last_of("\\/");
+  return file.substr(0, slash == std::string::npos ? 0 : slash + 1) + "guia.html";
+}
+
+void CMainPanel::OnHelp() {
+  // Asking the engine for a file that is not there would make it complain in
+  // a box of its own; the engine itself is gone from current Windows
+  // (WinHelp then fails). Either way the guide stands in.
+  const std::string helpFile = HelpFilePath();
+  if (GetFileAttributesA(helpFile.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      helpEngine(m_hWnd, helpFile.c_str(), HELP_CONTEXT, kHelpContext)) {
+    return;
+  }
+  HINSTANCE opened = documentOpener(m_hWnd, "open", GuideFilePath().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // Above 32 means success; with no guide either, only the refusal's beep.
+  if (reinterpret_cast<INT_PTR>(opened) <= 32) MessageBeep(MB_OK);
+}
 
 bool CMainPanel::PreTranslateMessage(MSG* msg) {
   // F1 anywhere in the window, pages included; the key goes on as usual.

@@ -14,14 +14,22 @@ class CMainPanel : public CDialog {
   CMainPanel();
   ~CMainPanel() override;  // the page set (pages, sheet, tab images), then the buttons
 
-  // The help engine at context 1 on the help file beside the program.
+  // The help engine at context 1 on the help file beside the program; with
+  // no such file, or no engine (current Windows has none), the user's guide
+  // beside the program in the user's browser.
   void OnHelp();
   // "<folder>\<program base name>.HLP".
   static std::string HelpFilePath();
+  // "<folder>\guia.html".
+  static std::string GuideFilePath();
 
   // The help engine's entry point; tests put a recorder here.
   using HelpFn = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
   static HelpFn helpEngine;
+  // Opens a document with its registered program (the shell's); tests put a
+  // recorder here.
+  using OpenFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static OpenFn documentOpener;
 
  protected:
   BOOL OnInitDialog() override;

@@ -21,6 +21,7 @@
 #include "pages/settings_page.h"
 #include "res/resource.h"
 #include "tests/app/box_answerer.h"
+#include "tests/app/help_recorder.h"
 #include "tests/app/machine_os.h"
 #include "widgets/hover_button.h"
 #include "widgets/property_sheet.h"
@@ -136,6 +137,9 @@ class PanelTest : public testing::Test {
   MachineOs os;
   K40Machine machine;
   BoxAnswerer answerer;
+  // Help goes to the (recorded) engine only with a help file beside the program.
+  HelpFileBeside helpFile;
+  DocumentRecorder documents;
   std::unique_ptr<CMainPanel> panel;
 };
 

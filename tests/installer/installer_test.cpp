@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -202,6 +203,39 @@ long RunAndWait(std::string command) {
   return static_cast<long>(code);
 }
 
+// The user's browser: .html files open through Wine's browser launcher, which
+// here starts a script that writes down what it was asked to open.
+const std::string kBrowserLog = e2e::kWorkDir + "\\browser.log";
+void SetBrowser() {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ".html", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("htmlfile"), 9);
+    RegCloseKey(key);
+  }
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS) {
+    const std::string browser = RCP_TEST_BROWSER;
+    RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser.c_str()),
+                   static_cast<DWORD>(browser.size() + 1));
+    RegCloseKey(key);
+  }
+}
+
+// What the browser was asked to open, with %20 read as a blank; empty after `ms`.
+std::string WaitForBrowser(DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 100) {
+    std::string opened = ReadAll(kBrowserLog);
+    if (!opened.empty()) {
+      for (size_t at; (at = opened.find("%20")) != std::string::npos;) opened.replace(at, 3, " ");
+      while (!opened.empty() && (opened.back() == '\n' || opened.back() == '\r')) opened.pop_back();
+      return opened;
+    }
+    Sleep(100);
+  }
+  return {};
+}
+
 HWND PanelWindow(DWORD pid) {
   for (HWND window : e2e::AllMainWindows()) {
     DWORD owner = 0;
@@ -318,9 +352,12 @@ TEST_F(Installer, InstalledPanelStartsFromItsShortcutAgainstTheEmulatedMachine) 
   DeleteFileA(state.c_str());
   SetEnvironmentVariableA("K40_MACHINE", ("state=" + state).c_str());
 
+  SetBrowser();
+  DeleteFileA(kBrowserLog.c_str());
+
   DWORD exitCode = STILL_ACTIVE;
   int tabs = -1;
-  std::string title;
+  std::string title, browsed;
   // Wine now and then starts a program without its display driver: one more start.
   for (int attempt = 0; attempt < 2 && tabs < 0; ++attempt) {
     std::string command = "\"" + shortcut.target + "\" " + shortcut.arguments;
@@ -339,6 +376,9 @@ TEST_F(Installer, InstalledPanelStartsFromItsShortcutAgainstTheEmulatedMachine) 
     if (main) {
       tabs = static_cast<int>(SendMessageA(e2e::FindTabControl(main), TCM_GETITEMCOUNT, 0, 0));
       title = e2e::WindowText(main);
+      // No help file is installed: the Help button opens the installed guide.
+      PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_HELPBTN, BN_CLICKED), 0);
+      browsed = WaitForBrowser(20000);
       PostMessageA(main, WM_CLOSE, 0, 0);
       if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &exitCode);
     }
@@ -359,6 +399,10 @@ TEST_F(Installer, InstalledPanelStartsFromItsShortcutAgainstTheEmulatedMachine) 
   EXPECT_EQ(title, "Dalvenor");
   EXPECT_EQ(tabs, 5) << "the machine answered: all five pages";
   EXPECT_NE(exitCode, static_cast<DWORD>(STILL_ACTIVE)) << "the panel ends when its window closes";
+  const std::string guide = "/Program Files/" + kProduct + "/guia.html";  // under the prefix's drive C:
+  EXPECT_TRUE(browsed.rfind("file://", 0) == 0 && browsed.size() > guide.size() &&
+              browsed.compare(browsed.size() - guide.size(), guide.size(), guide) == 0)
+      << "the browser was asked for \"" << browsed << "\"";
 
   Uninstall();
   EXPECT_FALSE(Exists(kFolder)) << "left: " << testing::PrintToString(FilesIn(kFolder));
