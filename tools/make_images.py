@@ -7,7 +7,8 @@ Icons (32 x 32 and 16 x 16, each 32-bit with alpha and mask and again in the
 16 standard colours): app.ico (the machine), exit.ico, help.ico, ok.ico,
 cancel.ico. Bitmaps: tabs.bmp (five 20 x 20 tab
 images, 16 colours, pure blue as the see-through colour) and about.bmp (the
-332 x 330 about picture, 24-bit).
+332 x 330 about picture, drawn in 24-bit and stored in 256 colours, RLE8: a
+sixth of the size, which the program's size limit needs).
 
 Only the Python standard library is used, and the output is the same byte for
 byte on every run: shapes are filled by a small scan-line rasteriser at
@@ -344,6 +345,98 @@ def write_bmp24(path, rows):
     head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(bits), 0, 0, 14 + len(info))
     with open(path, 'wb') as f:
         f.write(head + info + bits)
+
+
+def quantise(rows, colours=256):
+    """Median cut over the picture's colours (the cut weighted by use):
+    (palette, rows of palette indices). Each colour maps to its nearest palette entry;
+    no dithering, so flat areas and gradients stay runs of one index."""
+    counts = {}
+    for row in rows:
+        for c in row:
+            counts[c] = counts.get(c, 0) + 1
+    boxes = [sorted(counts)]
+    while len(boxes) < colours:
+        # Split the box whose colours lie furthest apart, so that a small
+        # area of a colour of its own (the display's green) keeps it.
+        candidates = [b for b in boxes if len(b) > 1]
+        if not candidates:
+            break
+
+        def span(b):
+            return max(max(c[i] for c in b) - min(c[i] for c in b) for i in range(3))
+
+        box = max(candidates, key=lambda b: (span(b), sum(counts[c] for c in b)))
+        spans = [max(c[i] for c in box) - min(c[i] for c in box) for i in range(3)]
+        axis = spans.index(max(spans))
+        box.sort(key=lambda c: (c[axis], c))
+        half, seen, cut = sum(counts[c] for c in box) / 2.0, 0, 1
+        for i, c in enumerate(box[:-1]):
+            seen += counts[c]
+            if seen >= half:
+                cut = i + 1
+                break
+        boxes.remove(box)
+        boxes += [box[:cut], box[cut:]]
+    palette = []
+    for box in sorted(boxes):
+        total = sum(counts[c] for c in box)
+        palette.append(tuple(int(round(sum(c[i] * counts[c] for c in box) / total)) for i in range(3)))
+    nearest = {}
+    for c in counts:
+        nearest[c] = min(range(len(palette)),
+                         key=lambda k: sum((c[i] - palette[k][i]) ** 2 for i in range(3)))
+    return palette, [[nearest[c] for c in row] for row in rows]
+
+
+def rle8(indices):
+    """BI_RLE8 bits, bottom row first: runs of one index, literal stretches
+    in absolute mode, an end-of-line mark per row and the end-of-bitmap mark."""
+    out = bytearray()
+    for row in reversed(indices):
+        x, w = 0, len(row)
+        literal = []
+
+        def flush():
+            while literal:
+                part = literal[:255]
+                del literal[:255]
+                if len(part) < 3:
+                    for v in part:
+                        out.extend((1, v))
+                else:
+                    out.extend((0, len(part)))
+                    out.extend(part)
+                    if len(part) % 2:
+                        out.append(0)
+
+        while x < w:
+            run = 1
+            while x + run < w and run < 255 and row[x + run] == row[x]:
+                run += 1
+            if run >= 3:
+                flush()
+                out.extend((run, row[x]))
+            else:
+                literal.extend(row[x:x + run])
+            x += run
+        flush()
+        out.extend((0, 0))
+    out[-2:] = bytes((0, 1))
+    return bytes(out)
+
+
+def write_bmp8_rle(path, rows):
+    """A 256-colour, RLE8-compressed bitmap of 24-bit `rows`."""
+    palette, indices = quantise(rows)
+    h, w = len(indices), len(indices[0])
+    bits = rle8(indices)
+    pal = b''.join(bytes((b, g, r, 0)) for (r, g, b) in palette)
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 8, 1, len(bits), 2835, 2835, len(palette), len(palette))
+    offset = 14 + len(info) + len(pal)
+    head = struct.pack('<2sIHHI', b'BM', offset + len(bits), 0, 0, offset)
+    with open(path, 'wb') as f:
+        f.write(head + info + pal + bits)
 
 
 def write_bmp4(path, indices, palette):
@@ -843,7 +936,7 @@ def main(out):
                        ('cancel', icon_cancel)):
         write_ico(os.path.join(out, name + '.ico'), [draw(32), draw(16)])
     write_bmp4(os.path.join(out, 'tabs.bmp'), tab_strip(), PALETTE16)
-    write_bmp24(os.path.join(out, 'about.bmp'), about_picture())
+    write_bmp8_rle(os.path.join(out, 'about.bmp'), about_picture())
 
 
 if __name__ == '__main__':
