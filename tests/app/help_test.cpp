@@ -20,6 +20,7 @@
 #include "tests/app/box_answerer.h"
 #include "tests/app/help_recorder.h"
 #include "tests/app/machine_os.h"
+#include "tests/pages/beep_recorder.h"
 
 namespace {
 
@@ -51,14 +52,15 @@ struct HelpCase {
   INT_PTR openerAnswer;    // the document opener's answer (above 32: opened)
   bool engineAsked;        // HELP_CONTEXT reached the recorder
   bool guideOpened;
+  bool beeps;              // the refusal's beep, and nothing else
 };
 
 const HelpCase kCases[] = {
-    {"help file and engine: the engine at context 1", true, false, TRUE, 42, true, false},
-    {"help file, engine fails: the guide", true, false, FALSE, 42, true, true},
-    {"no help file: the guide, the engine is not asked", false, false, TRUE, 42, false, true},
-    {"help file, Wine's engine absent: the guide", true, true, TRUE, 42, false, true},
-    {"no help file and no guide: a beep, no box", false, false, TRUE, ERROR_FILE_NOT_FOUND, false, true},
+    {"help file and engine: the engine at context 1", true, false, TRUE, 42, true, false, false},
+    {"help file, engine fails: the guide", true, false, FALSE, 42, true, true, false},
+    {"no help file: the guide, the engine is not asked", false, false, TRUE, 42, false, true, false},
+    {"help file, Wine's engine absent: the guide", true, true, TRUE, 42, false, true, false},
+    {"no help file and no guide: a beep, no box", false, false, TRUE, ERROR_FILE_NOT_FOUND, false, true, true},
 };
 
 class HelpTest : public testing::TestWithParam<HelpCase> {
@@ -92,6 +94,8 @@ class HelpTest : public testing::TestWithParam<HelpCase> {
 TEST_P(HelpTest, EveryHelpCommandTakesTheSameRoad) {
   const HelpCase& c = GetParam();
   DocumentRecorder documents(c.openerAnswer);
+  BeepRecorder beeps;
+  ASSERT_TRUE(beeps.Installed());
   panel = std::make_unique<CMainPanel>();
   ASSERT_NE(panel->Create(), nullptr);
   Pump();
@@ -117,6 +121,7 @@ TEST_P(HelpTest, EveryHelpCommandTakesTheSameRoad) {
     EXPECT_EQ(document.file, CMainPanel::GuideFilePath());
     EXPECT_EQ(document.show, SW_SHOWNORMAL);
   }
+  EXPECT_EQ(beeps.beeps, c.beeps ? std::vector<UINT>(3, MB_OK) : std::vector<UINT>{}) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(Help, HelpTest, testing::ValuesIn(kCases));
