@@ -8,6 +8,7 @@
 #include "app/app_shell.h"
 #include "commands/device_data.h"
 #include "files/phonebook_file.h"
+#include "files/settings_commands.h"
 #include "pages/advanced_page.h"
 #include "pages/fw_up_page.h"
 #include "pages/info_page.h"
@@ -172,6 +173,8 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
 
 void CMainPanel::OnLoadPhonebook() { ::OnLoadPhonebook(); }
 void CMainPanel::OnSavePhonebook() { ::OnSavePhonebook(); }
+void CMainPanel::OnLoadSettings() { ::OnLoadSettings(); }
+void CMainPanel::OnSaveSettings() { ::OnSaveSettings(); }
 
 std::string CMainPanel::HelpFilePath() {
   char path[MAX_PATH + 1] = {};

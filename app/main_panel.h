@@ -42,13 +42,13 @@ class CMainPanel : public CDialog {
   // and Esc end it.
   void OnOK() override {}
 
-  // File commands of the menu. Phonebook files (40008, 40009) are the file
-  // commands' (files/phonebook_file.h); settings files (40011, 40012) are
-  // not handled yet: the commands are accepted and nothing happens.
+  // File commands of the menu: phonebook files (40008, 40009,
+  // files/phonebook_file.h) and settings files (40011, 40012,
+  // files/settings_commands.h).
   virtual void OnLoadPhonebook();
   virtual void OnSavePhonebook();
-  virtual void OnLoadSettings() {}
-  virtual void OnSaveSettings() {}
+  virtual void OnLoadSettings();
+  virtual void OnSaveSettings();
 
  private:
   void CreatePageSet();

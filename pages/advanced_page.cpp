@@ -1,6 +1,207 @@
-// The "Avançado" page.
+// The "Avançado" page: its lists, its filtering edits, the exchange of its
+// values with the controls and SystemInfo, and the reads and writes of the
+// machine's advanced settings.
 #include "pages/advanced_page.h"
 
-#include "res/resource.h"
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <type_traits>
 
-CAdvanced::CAdvanced() : CPropertyPage(IDD_ADVANCED) {}
+#include "app/app_shell.h"
+#include "commands/commands.h"
+#include "commands/device_data.h"
+#include "link/trace.h"
+#include "res/resource.h"
+#include "widgets/input_class.h"
+
+bool advancedPageOpen = false;
+bool advancedFromFile = false;
+
+CAdvanced::BeepFn CAdvanced::beep = &MessageBeep;
+
+namespace {
+
+// The machine needs a pause after each exchange before it takes the next.
+constexpr uint32_t kPauseAfterCommandMs = 500;
+
+struct ListEntries {
+  int id;
+  std::initializer_list<const char*> entries;
+};
+const ListEntries kLists[] = {
+    {IDC_ADV_RECEIVE_MODE, {"TEL", "FAX", "TEL/FAX", "SEC/FAX"}},
+    {IDC_ADV_SPEAKER, {"Desligado", "Ligado", "COM"}},
+    {IDC_ADV_RINGER_VOLUME, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+    {IDC_ADV_USB_MODE, {"Lento", "Rápido"}},
+    {IDC_ADV_FAX_DUPLEX, {"Desligado", "Borda longa", "Borda curta"}},
+    {IDC_ADV_LANGUAGE,
+     {"Inglês", "Francês", "Espanhol", "Português", "Alemão", "Italiano", "Holandês", "Dinamarquês", "Sueco",
+      "Finlandês", "Norueguês"}},
+    {IDC_ADV_IMAGE_QUALITY, {"Normal", "Texto aperfeiçoado", "Imagem aperfeiçoada"}},
+};
+
+constexpr int kChecks[] = {IDC_ADV_ALARM_SOUND, IDC_ADV_KEY_SOUND, IDC_ADV_TONER_SAVE, IDC_ADV_TONER_LOW};
+
+// The edits in the order they get their limits and input classes; each limit
+// is its field's width.
+struct TextEdit {
+  int id;
+  int limit;
+  InputClass inputClass;
+  std::string AdvancedValues::*text;
+};
+const TextEdit kEdits[] = {
+    {IDC_ADV_TERMINAL_NAME, 20, NameText, &AdvancedValues::terminalIdName},
+    {IDC_ADV_TERMINAL_NUMBER, 20, DigitsPlus, &AdvancedValues::terminalIdNumber},
+    {IDC_ADV_CUSTOMER_NAME, 20, NameText, &AdvancedValues::customerName},
+    {IDC_ADV_CUSTOMER_NUMBER, 20, DialSpaced, &AdvancedValues::customerNumber},
+    {IDC_ADV_SERVICE_NUMBER, 46, DialSpaced, &AdvancedValues::serviceNumber},
+    {IDC_ADV_SERIAL_NUMBER, 20, NameText, &AdvancedValues::serialNumber},
+    {IDC_ADV_PREFIX_DIAL, 5, DialSpaced, &AdvancedValues::prefixDial},
+};
+
+const TextEdit* FindEdit(int id) {
+  for (const TextEdit& edit : kEdits)
+    if (edit.id == id) return &edit;
+  return nullptr;
+}
+
+bool IsList(int id) {
+  for (const ListEntries& list : kLists)
+    if (list.id == id) return true;
+  return false;
+}
+
+bool IsCheck(int id) {
+  for (int check : kChecks)
+    if (check == id) return true;
+  return false;
+}
+
+int SelectionStart(HWND edit) {
+  DWORD start = 0;
+  ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  return static_cast<int>(start);
+}
+
+}  // namespace
+
+CAdvanced::CAdvanced() : CPropertyPage(IDD_ADVANCED) {
+  static_assert(std::size(kEdits) == std::extent_v<decltype(m_edits)>);
+  AdvancedValues& v = m_values;
+  BindCheck(IDC_ADV_ALARM_SOUND, v.alarmSound);
+  BindCheck(IDC_ADV_KEY_SOUND, v.keySound);
+  BindCheck(IDC_ADV_TONER_SAVE, v.tonerSave);
+  BindCheck(IDC_ADV_TONER_LOW, v.notifyTonerLow);
+  BindComboIndex(IDC_ADV_RECEIVE_MODE, v.receiveMode);
+  BindComboIndex(IDC_ADV_SPEAKER, v.speaker);
+  BindComboIndex(IDC_ADV_RINGER_VOLUME, v.ringerVolume);
+  BindComboIndex(IDC_ADV_USB_MODE, v.usbMode);
+  BindComboIndex(IDC_ADV_FAX_DUPLEX, v.faxDuplex);
+  BindComboIndex(IDC_ADV_LANGUAGE, v.language);
+  BindComboIndex(IDC_ADV_IMAGE_QUALITY, v.imageQuality);
+  for (size_t i = 0; i < std::size(kEdits); ++i) {
+    BindControl(kEdits[i].id, m_edits[i]);
+    BindText(kEdits[i].id, v.*kEdits[i].text);
+  }
+}
+
+void CAdvanced::FillLists() {
+  for (const ListEntries& list : kLists) {
+    HWND combo = GetItem(list.id);
+    ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    for (const char* entry : list.entries)
+      ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+  }
+}
+
+BOOL CAdvanced::InitPage() {
+  // The entries first: the base shows the values, list indices included.
+  FillLists();
+  CPropertyPage::InitPage();
+  advancedPageOpen = true;
+  for (size_t i = 0; i < std::size(kEdits); ++i) {
+    ::SendMessageA(GetItem(kEdits[i].id), EM_LIMITTEXT, kEdits[i].limit, 0);
+    m_edits[i].m_inputClass = kEdits[i].inputClass;
+  }
+  OnRefresh();
+  return TRUE;
+}
+
+bool CAdvanced::OnCommand(WORD id, WORD code, HWND control) {
+  if (id == IDC_REFRESH && code == BN_CLICKED) {
+    OnRefresh();
+  } else if (id == IDC_APPLY && code == BN_CLICKED) {
+    OnApply();
+  } else if ((IsList(id) && code == CBN_SELCHANGE) || (IsCheck(id) && code == BN_CLICKED) ||
+             (FindEdit(id) && code == EN_KILLFOCUS)) {
+    StoreToRecord();
+  } else if (FindEdit(id) && code == EN_CHANGE) {
+    OnEditChange(id);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void CAdvanced::OnEditChange(int editId) {
+  const TextEdit* edit = FindEdit(editId);
+  if (edit == nullptr) return;
+  HWND control = GetItem(editId);
+  if (NonAsciiTyped) {
+    // Acted on once: a later Delete or paste in this edit is the user's own.
+    NonAsciiTyped = false;
+    int start = SelectionStart(control);
+    // The page still holds the text from before the keystroke.
+    std::string& text = m_values.*edit->text;
+    size_t dropped = DropNonAscii(text);
+    ShowValues();
+    int caret = CaretAfterDrop(start, dropped, text.size());
+    ::SendMessageA(control, EM_SETSEL, caret, caret);
+    beep(MB_OK);
+    return;
+  }
+  TakeValues();
+  int start = SelectionStart(control);
+  ShowValues();
+  ::SendMessageA(control, EM_SETSEL, start, start);
+}
+
+void CAdvanced::StoreToRecord() {
+  TakeValues();
+  StoreAdvanced(m_values, systemInfo);
+}
+
+void CAdvanced::OnApply() {
+  StoreToRecord();
+  CWaitCursor wait;
+  bool ok = Mfp_SetAdvanced();
+  BusyWait(kPauseAfterCommandMs);
+  wait.Restore();
+  if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+}
+
+void CAdvanced::OnRefresh() {
+  CWaitCursor wait;
+  bool ok = true;
+  if (advancedFromFile) {
+    // A settings file was loaded before the page first opened: show that.
+    advancedFromFile = false;
+  } else {
+    // One more try before telling the user.
+    ok = Mfp_GetSystemInfo() || Mfp_GetSystemInfo();
+  }
+  BusyWait(kPauseAfterCommandMs);
+  wait.Restore();
+  if (!ok) {
+    ReportLinkFailure(IDS_NO_ANSWER);
+    return;
+  }
+  FillFromRecord();
+}
+
+void CAdvanced::FillFromRecord() {
+  FillAdvanced(systemInfo, m_values);
+  ShowValues();
+}

@@ -1,10 +1,40 @@
-// CSettings: the "Configurações" page (the machine's fax and paper settings), on its dialog template.
-// For now the page shows its template and does nothing else.
+// CSettings: the "Configurações" page. Shows the machine's fax and paper
+// settings (SettingsBlock), writes every change into the record at once,
+// reads the machine when the page is created and on "Atualizar", and sends
+// the record on "Aplicar". The mapping between page values and the record,
+// the number limits and the arrow steps are in settings_values.h.
 #pragma once
 
+#include "pages/settings_values.h"
 #include "widgets/property_page.h"
 
 class CSettings : public CPropertyPage {
  public:
   CSettings();
+
+  // Reads the machine; on success shows the record, on failure reports
+  // "Não responde" and keeps what the page shows.
+  void OnRefresh();
+  // Sends the record; reports "Não responde" on failure.
+  void OnApply();
+  // Takes the controls' values and writes every field of the record.
+  void StoreToRecord();
+  // Limits the four numbers (focus leaving one of their edits).
+  void ClampNumbers();
+  // An arrow of the small scroll bar `scrollBarId` beside a number.
+  void OnSpin(int scrollCode, int scrollBarId);
+  // Shows the record after a settings-file load; no device traffic.
+  void FillFromRecord();
+
+  SettingsValues m_values;
+
+ protected:
+  BOOL InitPage() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FillLists();
+  void ShowRecord(bool offShowsFifteen);
+  void EnableMinutes();
 };

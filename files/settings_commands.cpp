@@ -1,0 +1,51 @@
+// The settings-file commands of the main window (see settings_commands.h).
+#include "files/settings_commands.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "app/app_shell.h"
+#include "commands/commands.h"
+#include "files/choose_file.h"
+#include "files/settings_file.h"
+#include "pages/advanced_page.h"
+#include "pages/page_set.h"
+#include "pages/settings_page.h"
+#include "res/resource.h"
+
+namespace {
+constexpr char kSettingsExtension[] = ".STF";
+constexpr char kSettingsDefaultExt[] = "STF";
+}  // namespace
+
+void OnLoadSettings() {
+  std::string path;
+  if (!ChooseFile(FileDialogMode::Open, nullptr, OFN_OVERWRITEPROMPT, kSettingsFilter, kSettingsExtension,
+                  path))
+    return;
+  bool loaded = LoadSettingsFile(path) != 0;
+  if (!loaded) ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_ICONERROR);
+
+  if (settingsPage && settingsPage->GetHwnd()) settingsPage->FillFromRecord();
+  if (advancedPageOpen) {
+    if (advancedPage) advancedPage->FillFromRecord();
+  } else if (loaded) {
+    // The page, when first opened, shows the file's values instead of
+    // reading the machine. Not after a failed load: the records then hold
+    // nothing from a file, and the page must read the machine.
+    advancedFromFile = true;
+  }
+}
+
+void OnSaveSettings() {
+  std::string path;
+  if (!ChooseFile(FileDialogMode::Save, kSettingsDefaultExt, OFN_OVERWRITEPROMPT, kSettingsFilter,
+                  kSettingsExtension, path))
+    return;
+  // Without the Advanced page the record may never have been read: take the
+  // machine's values, whatever the answer (on failure what is held is saved).
+  if (!advancedPageOpen) Mfp_GetSystemInfo();
+  if (SaveSettingsFile(path) == 0) ShowAppMessage(AppMainWindow(), IDS_FILE_WRITE_FAILED, MB_ICONERROR);
+}

@@ -1,0 +1,8 @@
+// The main window's settings-file commands: 40011 loads a file into the
+// device records and refills the Settings and Advanced pages, 40012 saves
+// the records into a file. The file is chosen in the standard dialog; a file
+// that cannot be read or written is reported.
+#pragma once
+
+void OnLoadSettings();
+void OnSaveSettings();

@@ -1,0 +1,89 @@
+// The settings file over the Windows profile functions (see settings_file.h).
+#include "files/settings_file.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "commands/device_data.h"
+#include "files/settings_profile.h"
+
+namespace {
+
+// A bare name would send the profile functions to the Windows folder.
+std::string FullPath(const std::string& path) {
+  DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::vector<char> full(size + 1, '\0');
+  DWORD length = GetFullPathNameA(path.c_str(), size + 1, full.data(), nullptr);
+  if (length == 0 || length > size) return path;
+  return std::string(full.data(), length);
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// Puts the finished file in place of `path`. Windows 95 and 98 have no
+// MoveFileEx: there the old file goes first, and only once the new one is
+// complete.
+bool Replace(const char* finished, const std::string& path) {
+  if (MoveFileExA(finished, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+  DeleteFileA(path.c_str());
+  return MoveFileA(finished, path.c_str()) != FALSE;
+}
+
+class FileWriter final : public ProfileWriter {
+ public:
+  explicit FileWriter(const char* path) : m_path(path) {}
+  bool Write(const char* section, const char* key, const char* value) override {
+    return WritePrivateProfileStringA(section, key, value, m_path) != FALSE;
+  }
+
+ private:
+  const char* m_path;
+};
+
+class FileReader final : public ProfileReader {
+ public:
+  explicit FileReader(const char* path) : m_path(path) {}
+  void Read(const char* section, const char* key, char* buffer, size_t size) override {
+    GetPrivateProfileStringA(section, key, "", buffer, static_cast<DWORD>(size), m_path);
+  }
+
+ private:
+  const char* m_path;
+};
+
+}  // namespace
+
+int SaveSettingsFile(const std::string& path) {
+  const std::string full = FullPath(path);
+  // The new contents go into a file of their own in the same folder, so that
+  // the replace below is a rename on one volume and the old file stays whole
+  // until the new one is.
+  char temp[MAX_PATH] = {};
+  if (GetTempFileNameA(FolderOf(full).c_str(), "stf", 0, temp) == 0) return 0;
+  FileWriter writer(temp);
+  bool written = WriteSettingsProfile(settingsBlock, systemInfo, writer);
+  // No section, key or value: the profile functions write out and let go of
+  // their cached copy of the file.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, temp);
+  if (written && Replace(temp, full)) return 1;
+  DeleteFileA(temp);
+  return 0;
+}
+
+int LoadSettingsFile(const std::string& path) {
+  const std::string full = FullPath(path);
+  // Only whether the file can be read: the profile functions read it.
+  HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  FileReader reader(full.c_str());
+  ReadSettingsProfile(reader, settingsBlock, systemInfo);
+  return 1;
+}
