@@ -405,6 +405,16 @@ void K40Machine::QueueReply(MachineCommand command, std::vector<uint8_t> reply) 
     case MachineFault::ShortReply:
       if (fault.n >= 0 && static_cast<size_t>(fault.n) < reply.size()) reply.resize(fault.n);
       break;
+    case MachineFault::FirstSilent:
+      if (count == 0) return;
+      break;
+    case MachineFault::ShortDeclared:
+      if (fault.n >= 4 && static_cast<size_t>(fault.n) < reply.size()) {
+        reply.resize(fault.n);
+        reply[2] = static_cast<uint8_t>((fault.n - 4) >> 8);
+        reply[3] = static_cast<uint8_t>(fault.n - 4);
+      }
+      break;
     case MachineFault::WrongLeader:
       reply[0] = kBadLeader;
       break;

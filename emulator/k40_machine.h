@@ -78,6 +78,13 @@ struct MachineFault {
     // FirmwareData only: after `n` image bytes since the start command every
     // further byte is refused (the cable was pulled).
     DiesAfter,
+    // The reply is cut to its first `n` bytes and its length field declares
+    // n - 4: a machine that sends fewer settings and says so. No effect when
+    // n < 4 or n >= the reply size.
+    ShortDeclared,
+    // The first request of the command after SetFault is taken (and a set
+    // command applied) but not answered; later requests are answered.
+    FirstSilent,
   };
   Kind kind = None;
   int n = 0;

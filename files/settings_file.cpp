@@ -29,6 +29,9 @@ std::string FolderOf(const std::string& path) {
 // MoveFileEx: there the old file goes first, and only once the new one is
 // complete.
 bool Replace(const char* finished, const std::string& path) {
+  // A read-only file stays, as Windows keeps it; Wine would replace it.
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   if (MoveFileExA(finished, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
   DeleteFileA(path.c_str());

@@ -19,6 +19,13 @@ void ShowText(HWND control, const std::string& text) {
   ::SetWindowTextA(control, text.c_str());
 }
 
+// An index past the last entry shows no selection. Windows clears the
+// selection for it by itself; Wine would keep the previous one.
+int ShownIndex(HWND combo, int index) {
+  int count = static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  return index >= 0 && index < count ? index : -1;
+}
+
 std::string TakeText(HWND control) {
   int length = ::GetWindowTextLengthA(control);
   std::string text(length + 1, '\0');
@@ -90,7 +97,7 @@ void CPropertyPage::Exchange(bool take) {
         if (take)
           *b.number = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
         else
-          ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(*b.number), 0);
+          ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(ShownIndex(control, *b.number)), 0);
         break;
       case BindKind::Check:
         if (take)

@@ -81,6 +81,8 @@ std::optional<MachineFault> ParseFault(const std::string& text) {
       {"shuffled", MachineFault::Shuffled, false},
       {"partialtwice", MachineFault::PartialTwice, true},
       {"dies", MachineFault::DiesAfter, true},
+      {"shortdeclared", MachineFault::ShortDeclared, true},
+      {"firstsilent", MachineFault::FirstSilent, false},
   };
   for (const auto& k : kKinds) {
     if (kind == k.name) {

@@ -301,6 +301,32 @@ TEST(K40Set, PhonebookRoundTripsThroughFillerSlotsAndGroupDial) {
 // ---------------------------------------------------------------------------
 // Faults
 
+TEST(K40Faults, ShortDeclaredCutsTheReplyAndSaysSo) {
+  K40Machine m;
+  m.SetFault(MachineCommand::GetSettings, {MachineFault::ShortDeclared, 20});
+  Bytes settings = Ask(m, kGetSettings);
+  ASSERT_EQ(settings.size(), 20u);
+  EXPECT_EQ(settings[2], 0x00);
+  EXPECT_EQ(settings[3], 16);
+  EXPECT_EQ(Bytes(settings.begin() + 10, settings.end()),
+            Bytes(m.state().settings.begin(), m.state().settings.begin() + 10));
+  for (int n : {3, 27, 40}) {
+    m.SetFault(MachineCommand::GetSettings, {MachineFault::ShortDeclared, n});
+    Bytes whole = Ask(m, kGetSettings);
+    EXPECT_EQ(whole.size(), 27u) << n;
+    EXPECT_EQ(whole[3], 23) << n;
+  }
+}
+
+TEST(K40Faults, FirstSilentMissesOnlyTheFirstAnswer) {
+  K40Machine m;
+  m.SetFault(MachineCommand::GetSystemInfo, {MachineFault::FirstSilent});
+  EXPECT_EQ(Ask(m, kGetSystemInfo).size(), 0u);
+  EXPECT_EQ(Ask(m, kGetSystemInfo).size(), 269u);
+  EXPECT_EQ(Ask(m, kGetSystemInfo).size(), 269u);
+  EXPECT_EQ(m.RequestKinds().size(), 3u) << "the silent request was taken";
+}
+
 TEST(K40Faults, ReplyFaultsChangeOnlyTheirCommand) {
   K40Machine m;
   m.SetFault(MachineCommand::Inquiry, {MachineFault::WrongLeader});

@@ -6,7 +6,7 @@ if(NOT RCP_WINDOWS)
 endif()
 
 rcp_add_gtest(settings_page_tests
-  SOURCES settings_page_test.cpp ${rcp_gui_watchdog}
+  SOURCES settings_page_test.cpp advanced_page_test.cpp ${rcp_gui_watchdog}
   LIBS rcp_app rcp_gui_test_support rcp_resources comctl32)
 if(TEST settings_page_tests)
   set_tests_properties(settings_page_tests PROPERTIES RESOURCE_LOCK rcp_display)

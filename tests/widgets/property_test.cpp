@@ -178,6 +178,14 @@ TEST_F(SheetTest, TakeValuesReadsEveryKindOfControl) {
   first.TakeValues();
   EXPECT_EQ(first.combo, -1) << "no entry selected";
   EXPECT_EQ(first.radio, -1) << "neither radio button";
+
+  // An index past the last entry shows no selection either.
+  first.combo = 2;
+  first.ShowValues();
+  first.combo = 3;
+  first.ShowValues();
+  first.TakeValues();
+  EXPECT_EQ(first.combo, -1) << "index past the last entry";
   EXPECT_EQ(::IsDlgButtonChecked(first.GetHwnd(), IDC_T_RADIO2), BST_UNCHECKED);
 }
 
