@@ -221,6 +221,24 @@ TEST_F(SettingsPageTest, ArrowsStepTheNumberBesideThem) {
   }
 }
 
+TEST_F(SettingsPageTest, AMouseClickOnAnArrowStepsTheNumber) {
+  Open();
+  HWND page = SettingsPage();
+  Retype(page, 1023, "3");
+  HWND bar = GetDlgItem(page, 1097);
+  RECT box;
+  GetClientRect(bar, &box);
+  // The bottom arrow, then the top one; the button goes up again at once.
+  for (LPARAM at : {MAKELPARAM(box.right / 2, box.bottom - 2), MAKELPARAM(box.right / 2, 2)}) {
+    PostMessageA(bar, WM_LBUTTONUP, 0, at);
+    SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Pump();
+    if (at == MAKELPARAM(box.right / 2, box.bottom - 2)) EXPECT_EQ(ItemText(page, 1023), "2");
+  }
+  EXPECT_EQ(ItemText(page, 1023), "3");
+  EXPECT_EQ(settingsBlock.ringsToAnswer, 3);
+}
+
 TEST_F(SettingsPageTest, PowerSaveRadiosAndMinutes) {
   Open();
   HWND page = SettingsPage();
