@@ -1,14 +1,13 @@
-// What the Settings and Advanced page tests and the settings-file tests share
+// Shared by the Settings and Advanced page tests and the settings-file tests
 // under Wine: the main window with all five pages over the emulated machine
-// on LPT1 (virtual clock), its boxes and file dialogs answered, and the ways
-// a user changes the pages' controls.
+// on LPT1 (virtual clock), boxes and file dialogs answered, and the ways a
+// user changes the pages' controls.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,15 +31,12 @@ using Bytes = std::vector<uint8_t>;
 
 inline void Pump() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 }
 
 inline BOOL WINAPI NoHelp(HWND, LPCSTR, UINT, ULONG_PTR) { return TRUE; }
-
-inline std::string Text(HWND window) { return BoxAnswerer::Text(window); }
+inline int beeps = 0;
+inline BOOL WINAPI CountBeep(UINT) { return ++beeps; }
 
 class PanelFixture : public testing::Test {
  protected:
@@ -49,12 +45,10 @@ class PanelFixture : public testing::Test {
     DeviceLink::Reset();
     DeviceLink::hostPlatform = HostPlatform::Nt5;
     DeviceLink::portKind = PortKind::Lpt1;
-    advancedPageOpen = false;
-    advancedFromFile = false;
-    NonAsciiTyped = false;
+    advancedPageOpen = advancedFromFile = NonAsciiTyped = false;
     CMainPanel::helpEngine = &NoHelp;
-    beeps = 0;
     CAdvanced::beep = &CountBeep;
+    beeps = 0;
   }
   void TearDown() override {
     panel.reset();
@@ -68,49 +62,42 @@ class PanelFixture : public testing::Test {
   // The main window with all five pages; the Settings page reads the
   // machine as it is created.
   void Open(bool withMachine = true) {
-    inquiryAnswered = true;
-    fullPanel = true;
+    inquiryAnswered = fullPanel = true;
     os.machine = withMachine ? &machine : nullptr;
     panel = std::make_unique<CMainPanel>();
     ASSERT_NE(panel->Create(), nullptr);
     ShowWindow(panel->GetHwnd(), SW_SHOWNORMAL);
     Pump();
-    ASSERT_NE(panelSheet, nullptr);
   }
   HWND Main() const { return panel->GetHwnd(); }
   HWND SettingsPage() const { return static_cast<CPropertyPage*>(settingsPage)->GetHwnd(); }
-  HWND AdvancedPage() const { return static_cast<CPropertyPage*>(advancedPage)->GetHwnd(); }
-  void Select(int index) {
-    ASSERT_TRUE(panelSheet->SetActivePage(index));
+  HWND AdvancedPage() {
+    panelSheet->SetActivePage(1);
+    Pump();
+    return static_cast<CPropertyPage*>(advancedPage)->GetHwnd();
+  }
+  void Command(UINT id) {
+    SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
     Pump();
   }
 
-  // --- what a user does ---
-  static void Command(HWND page, int id, WORD code) {
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-    Pump();
-  }
   static void Press(HWND page, int id) {
     SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
     Pump();
   }
   static void Choose(HWND page, int id, int index) {
-    SendMessageA(GetDlgItem(page, id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    Command(page, id, CBN_SELCHANGE);
-  }
-  // Focus in the edit, caret at the end, then one WM_CHAR per byte.
-  static void Type(HWND page, int id, const std::string& chars) {
-    HWND edit = GetDlgItem(page, id);
-    SetFocus(edit);
-    SendMessageA(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
-    for (char c : chars) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+    HWND combo = GetDlgItem(page, id);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     Pump();
   }
-  // Replaces the text with the keyboard: select all, then type.
-  static void Retype(HWND page, int id, const std::string& chars) {
+  // Focus in the edit, its text selected (or the caret at its end), then
+  // one WM_CHAR per byte; an empty `chars` clears the selection.
+  static void Type(HWND page, int id, const std::string& chars, bool replace = true) {
     HWND edit = GetDlgItem(page, id);
     SetFocus(edit);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_SETSEL, replace ? 0 : 0x7FFF, replace ? -1 : 0x7FFF);
+    if (chars.empty()) SendMessageA(edit, WM_CLEAR, 0, 0);
     for (char c : chars) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
     Pump();
   }
@@ -118,47 +105,31 @@ class PanelFixture : public testing::Test {
     SetFocus(GetDlgItem(page, id));
     Pump();
   }
-  static std::string ItemText(HWND page, int id) { return Text(GetDlgItem(page, id)); }
+  static std::string ItemText(HWND page, int id) { return BoxAnswerer::Text(GetDlgItem(page, id)); }
   static int Selected(HWND page, int id) {
     return static_cast<int>(SendMessageA(GetDlgItem(page, id), CB_GETCURSEL, 0, 0));
   }
   static bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
   static std::vector<std::string> Entries(HWND page, int id) {
-    HWND combo = GetDlgItem(page, id);
     std::vector<std::string> entries;
-    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < SendMessageA(GetDlgItem(page, id), CB_GETCOUNT, 0, 0); ++i) {
       char text[64] = {};
-      SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      SendMessageA(GetDlgItem(page, id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
       entries.push_back(text);
     }
     return entries;
   }
   static int Caret(HWND page, int id) {
     DWORD start = 0, end = 0;
-    SendMessageA(GetDlgItem(page, id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
+    SendMessageA(GetDlgItem(page, id), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return start == end ? static_cast<int>(start) : -1;
   }
 
-  // --- what the machine saw ---
-  std::vector<MachineCommand> Kinds() const { return machine.RequestKinds(); }
   Bytes LastRequest() const { return machine.Requests().empty() ? Bytes() : machine.Requests().back(); }
   size_t Count(MachineCommand kind) const {
     size_t n = 0;
     for (MachineCommand k : machine.RequestKinds()) n += k == kind ? 1 : 0;
     return n;
-  }
-  bool Traced(const std::string& line) const {
-    for (const std::string& l : os.debugLines)
-      if (l == line) return true;
-    return false;
-  }
-
-  static int beeps;
-  static BOOL WINAPI CountBeep(UINT) {
-    ++beeps;
-    return TRUE;
   }
 
   MachineOs os;
@@ -166,15 +137,5 @@ class PanelFixture : public testing::Test {
   BoxAnswerer answerer;
   std::unique_ptr<CMainPanel> panel;
 };
-
-inline int PanelFixture::beeps = 0;
-
-// The machine's system-information block (reply bytes 10..268) at a reply
-// offset.
-inline void PutMachineText(K40Machine& machine, int offset, int width, const std::string& text) {
-  auto& block = machine.state().systemInfo;
-  for (int i = 0; i < width; ++i) block[offset - 10 + i] = i < static_cast<int>(text.size()) ? text[i] : ' ';
-}
-inline uint8_t& MachineInfoByte(K40Machine& machine, int offset) { return machine.state().systemInfo[offset - 10]; }
 
 }  // namespace settings_test
