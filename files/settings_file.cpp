@@ -25,17 +25,26 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-// Puts the finished file in place of `path`. Windows 95 and 98 have no
-// MoveFileEx: there the old file goes first, and only once the new one is
-// complete.
+// Puts the finished file in place of `path`.
 bool Replace(const char* finished, const std::string& path) {
   // A read-only file stays, as Windows keeps it; Wine would replace it.
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   if (MoveFileExA(finished, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-  DeleteFileA(path.c_str());
-  return MoveFileA(finished, path.c_str()) != FALSE;
+  // Windows 95 and 98 have no MoveFileEx: the old file steps aside under a
+  // name of its own until the new one is in place, and comes back if it
+  // cannot be.
+  char aside[MAX_PATH] = {};
+  if (GetTempFileNameA(FolderOf(path).c_str(), "stf", 0, aside) == 0) return false;
+  DeleteFileA(aside);
+  bool stepped = MoveFileA(path.c_str(), aside) != FALSE;
+  if (MoveFileA(finished, path.c_str())) {
+    if (stepped) DeleteFileA(aside);
+    return true;
+  }
+  if (stepped) MoveFileA(aside, path.c_str());
+  return false;
 }
 
 class FileWriter final : public ProfileWriter {
