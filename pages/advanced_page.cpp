@@ -18,8 +18,6 @@
 bool advancedPageOpen = false;
 bool advancedFromFile = false;
 
-CAdvanced::BeepFn CAdvanced::beep = &MessageBeep;
-
 namespace {
 
 // The machine needs a pause after each exchange before it takes the next.
@@ -159,7 +157,7 @@ void CAdvanced::OnEditChange(int editId) {
     ShowValues();
     int caret = CaretAfterDrop(start, dropped, text.size());
     ::SendMessageA(control, EM_SETSEL, caret, caret);
-    beep(MB_OK);
+    ::MessageBeep(MB_OK);
     return;
   }
   TakeValues();

@@ -39,10 +39,6 @@ class CAdvanced : public CPropertyPage {
 
   AdvancedValues m_values;
 
-  // The standard beep after a character was taken out; tests put a recorder here.
-  using BeepFn = BOOL(WINAPI*)(UINT);
-  static BeepFn beep;
-
  protected:
   BOOL InitPage() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;

@@ -131,11 +131,24 @@ def firmware_seeds():
     return seeds
 
 
+def settings_seeds():
+    # The values of a settings file's 36 keys, one line each, in file order.
+    saved = ["1", "0", "1", "2", "0", "5", "1", "0", "10", "2", "3", "7", "2", "1", "1", "1", "0", "1", "1",
+             "PAPELARIA SAO BENTO", "+55 11 3061 4400", "CLIENTE", "11 3061 4400",
+             "ASSISTENCIA VELTRA 0800 771 2040", "K40BR0712345", "2", "2", "5", "1", "0", "3", "0",
+             "1", "1", "0", "1"]
+    odd = ["300", "-1", "abc", " 7", "99999999999", "", "+4", "-0", "12x"] * 2 + ["X"]
+    odd += ["A" * 30, "1\r\n[Settings]", "", "9" * 60, "", "Z" * 25] + ["256", "-129"] * 5 + ["1234567"]
+    odd += ["1"] * 4
+    return {"stf-saved": "\n".join(saved).encode(), "stf-odd": "\n".join(odd).encode(), "stf-empty": b""}
+
+
 TARGETS = {
     "fuzz_commands": commands_seeds,
     "fuzz_direct_port": direct_port_seeds,
     "fuzz_pbf": pbf_seeds,
     "fuzz_firmware": firmware_seeds,
+    "fuzz_settings": settings_seeds,
 }
 
 

@@ -22,6 +22,7 @@
 #include "res/resource.h"
 #include "tests/app/box_answerer.h"
 #include "tests/app/machine_os.h"
+#include "tests/pages/beep_recorder.h"
 #include "widgets/input_class.h"
 #include "widgets/property_sheet.h"
 
@@ -35,8 +36,6 @@ inline void Pump() {
 }
 
 inline BOOL WINAPI NoHelp(HWND, LPCSTR, UINT, ULONG_PTR) { return TRUE; }
-inline int beeps = 0;
-inline BOOL WINAPI CountBeep(UINT) { return ++beeps; }
 
 class PanelFixture : public testing::Test {
  protected:
@@ -47,15 +46,12 @@ class PanelFixture : public testing::Test {
     DeviceLink::portKind = PortKind::Lpt1;
     advancedPageOpen = advancedFromFile = NonAsciiTyped = false;
     CMainPanel::helpEngine = &NoHelp;
-    CAdvanced::beep = &CountBeep;
-    beeps = 0;
   }
   void TearDown() override {
     panel.reset();
     Pump();
     EXPECT_EQ(answerer.Unexpected(), 0) << "a box or file dialog nobody expected";
     CMainPanel::helpEngine = &WinHelpA;
-    CAdvanced::beep = &MessageBeep;
     ResetDeviceData();
   }
 
@@ -135,6 +131,7 @@ class PanelFixture : public testing::Test {
   MachineOs os;
   K40Machine machine;
   BoxAnswerer answerer;
+  BeepRecorder beeper;
   std::unique_ptr<CMainPanel> panel;
 };
 
