@@ -24,7 +24,7 @@ namespace {
 enum class Cmd { Inquiry, GetSystemInfo, GetSettings, SetSettings, SetAdvanced, GetPhonebook, SetPhonebook };
 enum class Way { UsbWindows98, UsbNt5, Lpt1, Ecp1, Windows95 };
 enum class Fault { None, Silent, ShortReply, PartialWrite, WrongLeader, WrongChannel, FirstReplyBad,
-                   Shuffled, LinkDies };
+                   Shuffled, LinkDies, ShortDeclared, FirstSilent };
 
 const char* Name(Cmd c) {
   static const char* names[] = {"Inquiry", "GetSystemInfo", "GetSettings", "SetSettings",
@@ -37,7 +37,8 @@ const char* Name(Way w) {
 }
 const char* Name(Fault f) {
   static const char* names[] = {"None", "Silent", "ShortReply", "PartialWrite", "WrongLeader",
-                                "WrongChannel", "FirstReplyBad", "Shuffled", "LinkDies"};
+                                "WrongChannel", "FirstReplyBad", "Shuffled", "LinkDies",
+                                "ShortDeclared", "FirstSilent"};
   return names[static_cast<int>(f)];
 }
 
@@ -167,6 +168,8 @@ struct World {
       case Fault::WrongChannel: injected.kind = MachineFault::WrongChannel; break;
       case Fault::FirstReplyBad: injected.kind = MachineFault::FirstReplyBad; break;
       case Fault::Shuffled: injected.kind = MachineFault::Shuffled; break;
+      case Fault::ShortDeclared: injected = {MachineFault::ShortDeclared, 20}; break;
+      case Fault::FirstSilent: injected.kind = MachineFault::FirstSilent; break;
     }
     machine.SetFault(command, injected);
   }
@@ -215,7 +218,12 @@ TEST_P(FaultMatrix, FailsCleanOrSucceedsExactlyAndNeverHangs) {
   }
   // An inquiry reply is valid from its fifth byte on; the mode byte that
   // did not arrive reads as zero, which is not the full page set.
-  if (cmd == Cmd::Inquiry && (fault == Fault::ShortReply || fault == Fault::LinkDies)) expected.full = false;
+  if (cmd == Cmd::Inquiry && (fault == Fault::ShortReply || fault == Fault::LinkDies || fault == Fault::ShortDeclared))
+    expected.full = false;
+  // A settings reply that declares its shorter length is taken: the settings
+  // it did not carry (past its 20 bytes) read as zero.
+  if (cmd == Cmd::GetSettings && fault == Fault::ShortDeclared)
+    for (size_t i = 20 - 10; i < kCarriedSettings; ++i) expected.settings[i] = 0;
   if (ok) {
     EXPECT_TRUE(after == expected) << "success with values other than the machine's";
     if (isSet) {
@@ -242,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(Way::UsbWindows98, Way::UsbNt5, Way::Lpt1, Way::Ecp1, Way::Windows95),
                        ::testing::Values(Fault::None, Fault::Silent, Fault::ShortReply, Fault::PartialWrite,
                                          Fault::WrongLeader, Fault::WrongChannel, Fault::FirstReplyBad,
-                                         Fault::Shuffled, Fault::LinkDies)),
+                                         Fault::Shuffled, Fault::LinkDies, Fault::ShortDeclared,
+                                         Fault::FirstSilent)),
     [](const ::testing::TestParamInfo<Case>& info) {
       return std::string(Name(std::get<0>(info.param))) + "_" + Name(std::get<1>(info.param)) + "_" +
              Name(std::get<2>(info.param));
