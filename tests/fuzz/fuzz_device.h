@@ -1,7 +1,11 @@
-// A device whose behaviour the fuzz input decides: per write, one byte says
-// how much of it is accepted (0x80 and above: all of it); per read, a
-// big-endian count (capped at the length asked) followed by that many bytes.
+// The port as the fuzz input decides. A device: per write, one byte says how
+// much of it is accepted (0x80 and above: all of it); per read, a big-endian
+// count (capped at the length asked) followed by that many bytes. The
+// parallel port's registers: every read takes the next byte, writes go
+// nowhere.
 #pragma once
+
+#include <algorithm>
 
 #include "tests/fuzz/fuzz_stream.h"
 #include "tests/support/fake_os.h"
@@ -17,6 +21,16 @@ class FuzzDevice : public FakeDevice {
     uint32_t count = std::min<uint32_t>(stream_.Word(), length);
     return static_cast<uint32_t>(stream_.Bytes(buffer, count));
   }
+
+ private:
+  FuzzStream& stream_;
+};
+
+class FuzzRegisters final : public FakePortRegisters {
+ public:
+  explicit FuzzRegisters(FuzzStream& stream) : stream_(stream) {}
+  uint8_t In(uint16_t) override { return stream_.Byte(); }
+  void Out(uint16_t, uint8_t) override {}
 
  private:
   FuzzStream& stream_;

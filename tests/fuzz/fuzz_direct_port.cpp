@@ -11,20 +11,8 @@
 #include "link/device_link.h"
 #include "link/direct_port.h"
 #include "tests/fuzz/fuzz_checks.h"
-#include "tests/fuzz/fuzz_stream.h"
+#include "tests/fuzz/fuzz_device.h"
 #include "tests/support/fake_os.h"
-
-namespace {
-class FuzzRegisters final : public FakePortRegisters {
- public:
-  explicit FuzzRegisters(FuzzStream& stream) : stream_(stream) {}
-  uint8_t In(uint16_t) override { return stream_.Byte(); }
-  void Out(uint16_t, uint8_t) override {}
-
- private:
-  FuzzStream& stream_;
-};
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzStream stream(data, size);

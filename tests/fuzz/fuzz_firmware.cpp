@@ -47,15 +47,6 @@ class FuzzImage final : public FakeDevice {
   uint32_t pos_ = 0;
 };
 
-class FuzzRegisters final : public FakePortRegisters {
- public:
-  explicit FuzzRegisters(FuzzStream& stream) : stream_(stream) {}
-  uint8_t In(uint16_t) override { return stream_.Byte(); }
-  void Out(uint16_t, uint8_t) override {}
-
- private:
-  FuzzStream& stream_;
-};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
