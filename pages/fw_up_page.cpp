@@ -89,6 +89,10 @@ void CFwUp::OnRefresh() {
     ReportLinkFailure(IDS_NO_ANSWER);
     return;
   }
+  MachineInfoRead();
+}
+
+void CFwUp::MachineInfoRead() {
   m_strModelName = systemInfo.modelName;
   m_strEmulation1 = systemInfo.emulation1Version;
   m_strEmulation2 = systemInfo.emulation2Version;
@@ -140,6 +144,11 @@ void CFwUp::Pause(uint32_t ms) {
 void CFwUp::ShowBox(const std::string& text, const std::string& caption) {
   HWND owner = AppMainWindow() ? AppMainWindow() : GetMainWindow();
   ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK);
+}
+
+void CFwUp::ShowWarningBox(const std::string& text, const std::string& caption) {
+  HWND owner = AppMainWindow() ? AppMainWindow() : GetMainWindow();
+  ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 std::string CFwUp::Text(unsigned id) { return LoadText(id); }
