@@ -345,6 +345,7 @@ int CtlRun::Firmware() {
   FwUpChooseImage(view, args_.file);
   Say(CtlMsg::FwSending, args_.file);
   FwUpTransfer transfer(view);
+  transfer.CheckApplied(true);
   transfer.OnUpdate();
   console_.EndProgress();
   switch (transfer.outcome()) {

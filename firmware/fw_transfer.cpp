@@ -124,7 +124,7 @@ void FwUpTransfer::Run(Road road) {
   page_.ShowWaitCursor();
   outcome_ = FwOutcome::Failed;
   // The version before, so that the restart can tell whether the image took.
-  before_ = Mfp_GetSystemInfo() ? CurrentFwVersion() : std::string();
+  if (checkApplied_) before_ = Mfp_GetSystemInfo() ? CurrentFwVersion() : std::string();
   after_.clear();
   if (Transfer(road)) Complete();
   Close();
@@ -260,24 +260,7 @@ void FwUpTransfer::Complete() {
   page_.Message() = page_.Text(IDS_FW_WRITTEN);
   page_.ShowMessageNow(page_.Message());
   page_.Pause(kFlashWrite);
-
-  const bool read = ReadMachineAgain();
-  after_ = read ? CurrentFwVersion() : std::string();
-  if (read) page_.MachineInfoRead();
-  outcome_ = JudgeFirmware(read, before_, after_);
-  const unsigned textId = outcome_ == FwOutcome::Applied      ? IDS_FW_DONE_VERSION
-                          : outcome_ == FwOutcome::NotApplied ? IDS_FW_NOT_APPLIED
-                                                              : IDS_FW_NO_ANSWER_AFTER;
-  const std::string format = page_.Text(textId);
-  char text[512];
-  std::snprintf(text, sizeof text, format.c_str(), after_.c_str());
-  page_.Message() = page_.Text(IDS_FW_DONE) + " " + text;
-  if (outcome_ != FwOutcome::Applied) page_.Message() = text;
-  const std::string caption = page_.Text(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE);
-  if (outcome_ == FwOutcome::Applied)
-    page_.ShowBox(page_.Message(), caption);
-  else
-    page_.ShowWarningBox(page_.Message(), caption);
+  ReportCompletion();
   // Back to the first state: a new image must be chosen for the next update.
   page_.Message() = page_.Text(IDS_FW_SELECT_FILE);
   page_.FileName().clear();
@@ -285,6 +268,32 @@ void FwUpTransfer::Complete() {
   page_.SetProgressPos(0);
   page_.Percent().clear();
   page_.EnableUpdate(false);
+}
+
+void FwUpTransfer::ReportCompletion() {
+  const std::string caption = page_.Text(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE);
+  if (!checkApplied_) {
+    outcome_ = FwOutcome::Applied;
+    page_.Message() = page_.Text(IDS_FW_DONE);
+    page_.ShowBox(page_.Message(), caption);
+    return;
+  }
+  const bool read = ReadMachineAgain();
+  after_ = read ? CurrentFwVersion() : std::string();
+  if (read) page_.MachineInfoRead();
+  outcome_ = JudgeFirmware(read, before_, after_);
+  const unsigned textId = outcome_ == FwOutcome::Applied      ? IDS_FW_DONE_VERSION
+                          : outcome_ == FwOutcome::NotApplied ? IDS_FW_NOT_APPLIED
+                                                              : IDS_FW_NO_ANSWER_AFTER;
+  std::string text = page_.Text(textId);
+  const size_t slot = text.find("%s");
+  if (slot != std::string::npos) text.replace(slot, 2, after_);
+  page_.Message() = page_.Text(IDS_FW_DONE) + " " + text;
+  if (outcome_ != FwOutcome::Applied) page_.Message() = text;
+  if (outcome_ == FwOutcome::Applied)
+    page_.ShowBox(page_.Message(), caption);
+  else
+    page_.ShowWarningBox(page_.Message(), caption);
 }
 
 bool FwUpTransfer::ReadMachineAgain() {

@@ -70,6 +70,11 @@ class FwUpTransfer {
   void OnUpdate4NtLpt();
   void OnUpdateWin95Lpt();
 
+  // Reads the firmware version before the transfer and again after the
+  // machine's restart, and says in the completion box whether it changed.
+  // Without it the completion box only says that the transfer ended.
+  void CheckApplied(bool check) { checkApplied_ = check; }
+
   FwOutcome outcome() const { return outcome_; }
   // The versions read before the transfer and after the restart (empty:
   // not read).
@@ -88,6 +93,8 @@ class FwUpTransfer {
   uint32_t Send(Road road, const uint8_t* bytes, uint32_t length);
   bool Fail();
   void Complete();
+  // The completion box: with the check, what the machine says it runs now.
+  void ReportCompletion();
   // Inquiry and system information after the restart, with their retries.
   bool ReadMachineAgain();
   void Close();
@@ -96,6 +103,7 @@ class FwUpTransfer {
   OsHandle image_ = nullptr;
   OsHandle ecp_ = nullptr;
   uint8_t* buffer_ = nullptr;
+  bool checkApplied_ = false;
   FwOutcome outcome_ = FwOutcome::NotRun;
   std::string before_;
   std::string after_;

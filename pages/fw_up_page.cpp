@@ -106,9 +106,22 @@ void CFwUp::OnBrowse() {
   FwUpChooseImage(*this, path);
 }
 
-void CFwUp::OnUpdate() { FwUpTransfer(*this).OnUpdate(); }
-void CFwUp::OnUpdate4NtLpt() { FwUpTransfer(*this).OnUpdate4NtLpt(); }
-void CFwUp::OnUpdateWin95Lpt() { FwUpTransfer(*this).OnUpdateWin95Lpt(); }
+// Every update from the page says afterwards which version the machine runs.
+void CFwUp::OnUpdate() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdate();
+}
+void CFwUp::OnUpdate4NtLpt() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdate4NtLpt();
+}
+void CFwUp::OnUpdateWin95Lpt() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdateWin95Lpt();
+}
 
 void CFwUp::EnableUpdate(bool enable) {
   HWND button = GetItem(IDC_FW_UPDATE);
