@@ -297,9 +297,14 @@ void FwUpTransfer::ReportCompletion() {
 }
 
 bool FwUpTransfer::ReadMachineAgain() {
+  // Only a question: the identity flags stay those of start-up, which chose
+  // the pages and the title.
+  const bool answered = inquiryAnswered, full = fullPanel;
   // As at start-up: a second inquiry when the first finds no answer.
-  if (!Mfp_Inquiry() && !Mfp_Inquiry()) return false;
-  return Mfp_GetSystemInfo() || Mfp_GetSystemInfo();
+  const bool read = (Mfp_Inquiry() || Mfp_Inquiry()) && (Mfp_GetSystemInfo() || Mfp_GetSystemInfo());
+  inquiryAnswered = answered;
+  fullPanel = full;
+  return read;
 }
 
 void FwUpTransfer::Close() {

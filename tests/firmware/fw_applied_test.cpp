@@ -130,6 +130,7 @@ TEST_F(FwAppliedTest, EachWayTheRestartGoes) {
     os.ClearDebug();
     FwUpTransfer& t = Press();
     EXPECT_EQ(t.outcome(), c.outcome);
+    EXPECT_FALSE(fullPanel) << "the check's inquiry leaves start-up's identity flags alone";
     EXPECT_EQ(t.versionBefore(), "1.04");
     EXPECT_EQ(t.versionAfter(), c.after);
     EXPECT_EQ(Box(), c.box);
