@@ -226,7 +226,8 @@ int CtlRun::Run() {
 }
 
 int CtlRun::Info() {
-  if (!Exchange(&Mfp_GetSystemInfo)) {
+  // The last exchange of the run: no pause for a next one.
+  if (!Mfp_GetSystemInfo()) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }

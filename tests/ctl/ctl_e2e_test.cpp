@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -296,6 +297,54 @@ TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
   ASSERT_EQ(get.code, 0u) << Describe(get);
   EXPECT_TRUE(ReadAll(back) == file) << "the file read back differs from the one deployed";
 }
+
+#if RCP_HAVE_SETTINGS_FILE
+// "section/key" -> value of a settings file, through the profile functions.
+std::map<std::string, std::string> ProfileValues(const std::string& path) {
+  std::map<std::string, std::string> values;
+  for (const char* section : {"Settings", "Advanced"}) {
+    char keys[4096] = {};
+    GetPrivateProfileStringA(section, nullptr, "", keys, sizeof keys, path.c_str());
+    for (const char* k = keys; *k; k += std::strlen(k) + 1) {
+      char value[256] = {};
+      GetPrivateProfileStringA(section, k, "", value, sizeof value, path.c_str());
+      values[std::string(section) + "/" + k] = value;
+    }
+  }
+  return values;
+}
+
+TEST(CtlFiles, SettingsDeployedReadBackEqual) {
+  const std::string machine = FreshMachine("ctl-settings");
+  // The machine's own settings first, then changed ones deployed from a file.
+  const std::string first = Work("first.STF"), changed = Work("changed.stf"), back = Work("back.STF");
+  for (const std::string& f : {first, changed, back}) DeleteFileA(f.c_str());
+  const CtlResult get = RunCtl(machine, "settings get " + first);
+  ASSERT_EQ(get.code, 0u) << Describe(get);
+  std::map<std::string, std::string> values = ProfileValues(first);
+  ASSERT_EQ(values.size(), 36u) << "19 settings and 17 advanced values";
+  WritePrivateProfileStringA("Settings", "Rings to answer", "4", changed.c_str());
+  for (const auto& [key, value] : values) {
+    const size_t slash = key.find('/');
+    WritePrivateProfileStringA(key.substr(0, slash).c_str(), key.substr(slash + 1).c_str(), value.c_str(),
+                               changed.c_str());
+  }
+  WritePrivateProfileStringA("Settings", "Rings to answer", "4", changed.c_str());
+  WritePrivateProfileStringA("Advanced", "Terminal ID Name", "FILIAL CENTRO", changed.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, changed.c_str());
+
+  const CtlResult set = RunCtl(machine, "settings set " + changed);
+  ASSERT_EQ(set.code, 0u) << Describe(set);
+  std::string missing;
+  EXPECT_TRUE(InOrder(set.debug, {"===> SET SETTINGS <===\n"}, &missing)) << missing << Describe(set);
+  const CtlResult again = RunCtl(machine, "settings get " + back);
+  ASSERT_EQ(again.code, 0u) << Describe(again);
+  const auto deployed = ProfileValues(changed), readBack = ProfileValues(back);
+  EXPECT_EQ(readBack, deployed);
+  EXPECT_EQ(readBack.at("Settings/Rings to answer"), "4");
+  EXPECT_EQ(readBack.at("Advanced/Terminal ID Name"), "FILIAL CENTRO");
+}
+#endif
 
 TEST(CtlFirmware, AnUpdateThatTakesAndOneThatDoesNot) {
   const std::string image = kDemoDir + "\\firmware\\k40-fw-1.05.img";
