@@ -16,10 +16,7 @@
 #include "files/pbf_format.h"
 #include "files/phonebook_file.h"
 #include "firmware/fw_transfer.h"
-#if __has_include("files/settings_file.h")
 #include "files/settings_file.h"
-#define RCP_HAVE_SETTINGS_FILE 1
-#endif
 #include "link/os.h"
 #include "link/trace.h"
 #include "res/resource.h"
@@ -290,21 +287,13 @@ int CtlRun::SettingsFileCheck() {
   return Code(CtlExit::FileError);
 }
 
-#if RCP_HAVE_SETTINGS_FILE
-// Profile functions look for a bare name in the Windows folder: always a full path.
-std::string FullPath(const std::string& path) {
-  char full[MAX_PATH] = {};
-  const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return n > 0 && n < MAX_PATH ? std::string(full) : path;
-}
-
 int CtlRun::SettingsGet() {
   // Both records, as the Settings and Advanced pages read them.
   if (!Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetSystemInfo)) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  if (!SaveSettingsFile(FullPath(args_.file).c_str())) {
+  if (!SaveSettingsFile(args_.file)) {
     Complain(CtlMsg::FileUnwritable, args_.file);
     return Code(CtlExit::FileError);
   }
@@ -319,7 +308,7 @@ int CtlRun::SettingsSet() {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  if (!LoadSettingsFile(FullPath(args_.file).c_str())) {
+  if (!LoadSettingsFile(args_.file)) {
     Complain(CtlMsg::FileUnreadable, args_.file);
     return Code(CtlExit::FileError);
   }
@@ -330,16 +319,6 @@ int CtlRun::SettingsSet() {
   Say(CtlMsg::SettingsSent);
   return Code(CtlExit::Ok);
 }
-#else
-int CtlRun::SettingsGet() {
-  Complain(CtlMsg::FileUnwritable, args_.file);
-  return Code(CtlExit::FileError);
-}
-int CtlRun::SettingsSet() {
-  Complain(CtlMsg::FileUnreadable, args_.file);
-  return Code(CtlExit::FileError);
-}
-#endif
 
 int CtlRun::Firmware() {
   CtlFwView view(console_, language_);
