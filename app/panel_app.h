@@ -17,12 +17,4 @@ class CPanelApp {
   // The scanner driver's port choice ("PortType" in PELORA.INI), kept but not
   // used: the port search decides the road.
   int m_portType = 1;
-
- private:
-  // Takes the current directory out of the search for the driver package's
-  // libraries. What remains, in order: the program's folder, the system
-  // folder, the 16-bit system folder, the Windows folder, then the folders of
-  // PATH.
-  static void RemoveCurrentDirectoryFromDllSearch();
-  static HostPlatform DetectHostPlatform();
 };

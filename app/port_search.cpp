@@ -100,15 +100,35 @@ void SelectPort() {
   }
 }
 
-IdentifyResult SearchAndIdentify(IdentifyUi& ui, InquiryFn inquiry) {
-  SelectPort();
+bool SelectForcedPort(PortKind kind) {
+  DeviceLink::portKind = kind;
+  if (kind != PortKind::Usb) return true;
+  switch (DeviceLink::hostPlatform) {
+    case HostPlatform::Windows98:
+      return TryUsbRoad(usbNamingLibrary, "usbnamer.dll", false, true);
+    case HostPlatform::Nt5:
+      return TryUsbRoad(usbTransferLibrary, "usbduct.dll", true, false);
+    default:
+      return false;
+  }
+}
+
+IdentifyResult SearchAndIdentify(IdentifyUi& ui, InquiryFn inquiry, std::optional<PortKind> forcedPort) {
+  bool roadThere = true;
+  if (forcedPort)
+    roadThere = SelectForcedPort(*forcedPort);
+  else
+    SelectPort();
   for (;;) {
-    ui.BeginWait();
-    bool answered = inquiry() || inquiry();
-    ui.EndWait();
+    bool answered = false;
+    if (roadThere) {
+      ui.BeginWait();
+      answered = inquiry() || inquiry();
+      ui.EndWait();
+    }
     if (answered) return IdentifyResult::Answered;
 
-    if (DeviceLink::portKind == PortKind::Usb) {
+    if (!forcedPort && DeviceLink::portKind == PortKind::Usb) {
       // The pipe opened but the machine may sit on the parallel cable.
       DeviceLink::portKind =
           DeviceLink::hostPlatform == HostPlatform::Windows98 ? PortKind::Lpt1 : PortKind::Ecp1;
@@ -120,7 +140,10 @@ IdentifyResult SearchAndIdentify(IdentifyUi& ui, InquiryFn inquiry) {
       case NoAnswerChoice::Ignore:
         return IdentifyResult::Ignored;
       case NoAnswerChoice::Retry:
-        SelectPort();
+        if (forcedPort)
+          roadThere = SelectForcedPort(*forcedPort);
+        else
+          SelectPort();
         break;
     }
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "link/device_link.h"
 #include "link/os.h"
@@ -25,6 +26,9 @@ HostPlatform HostPlatformFrom(bool versionOk, uint32_t platformId, uint32_t majo
 // Sets DeviceLink::portKind (and on the USB roads its names and entry points)
 // for DeviceLink::hostPlatform.
 void SelectPort();
+// The road the user named instead of the search: the USB road only when this
+// host's USB library and pipe are there. False when it is not.
+bool SelectForcedPort(PortKind kind);
 
 // The scanner driver's "PortType" profile value as the panel keeps it: 1..3, else 1.
 int PortTypeFromProfile(int value);
@@ -46,8 +50,10 @@ using InquiryFn = bool (*)();
 
 // Port search and identification: two inquiries per attempt, a silent step
 // from USB down to the parallel port, then the user's choice. Retry repeats the
-// whole port search.
-IdentifyResult SearchAndIdentify(IdentifyUi& ui, InquiryFn inquiry);
+// whole port search. With `forcedPort` only that road is tried, without the
+// step down from USB; a USB road that is not there counts as no answer.
+IdentifyResult SearchAndIdentify(IdentifyUi& ui, InquiryFn inquiry,
+                                 std::optional<PortKind> forcedPort = std::nullopt);
 
 // Forgets the USB libraries (tests; the process normally keeps them).
 void ResetPortSearch();

@@ -5,7 +5,8 @@ if(NOT TARGET rcp_startup)
   add_library(rcp_startup STATIC
     ${CMAKE_CURRENT_LIST_DIR}/port_search.cpp
     ${CMAKE_CURRENT_LIST_DIR}/shared_port.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   )
   target_include_directories(rcp_startup PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(rcp_startup PUBLIC rcp_link)
+  target_link_libraries(rcp_startup PUBLIC rcp_commands rcp_link)
 endif()

@@ -255,7 +255,11 @@ void K40Machine::EndFirmware() {
     AppendImage(held.data(), held.size());
   }
   ++state_.firmwareImagesReceived;
-  TakeVersionFromImage();
+  if (restart_ == FirmwareRestart::Applies) TakeVersionFromImage();
+  if (restart_ == FirmwareRestart::Silent) {
+    for (int i = 0; i < kMachineCommandCount; ++i)
+      SetFault(static_cast<MachineCommand>(i), MachineFault{MachineFault::Silent, 0});
+  }
   // A restart forgets whatever was in flight.
   pendingRequest_.clear();
   requestCutChecked_ = false;

@@ -90,6 +90,13 @@ struct MachineFault {
   int n = 0;
 };
 
+// What the machine does when it restarts after a firmware image.
+enum class FirmwareRestart {
+  Applies,  // runs the new image and reports its version
+  KeepsOld, // the image did not take: the old version stays
+  Silent,   // answers nothing after the restart
+};
+
 class K40Machine {
  public:
   static constexpr int kEntries = 80;
@@ -142,6 +149,8 @@ class K40Machine {
   // command that turn out to be something else are image bytes.
   void EndFirmware();
   bool ReceivingFirmware() const;
+  // How the next restarts go (not kept in the state file).
+  void SetFirmwareRestart(FirmwareRestart restart) { restart_ = restart; }
 
   // Every complete request, as received (tests). A firmware start is one
   // entry; the image that follows is one FirmwareData entry, opened by its
@@ -184,4 +193,5 @@ class K40Machine {
   std::vector<uint8_t> startHeld_;  // before the first image byte: a start command so far
   bool firmwareLogged_ = false;     // this image has its FirmwareData entry
   size_t ignoredRequests_ = 0;
+  FirmwareRestart restart_ = FirmwareRestart::Applies;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/commands.h"
 #include "commands/device_data.h"
 #include "link/device_link.h"
 #include "link/direct_port.h"
@@ -47,6 +48,17 @@ std::string FwSizeText(uint64_t size) {
   char text[32];
   std::snprintf(text, sizeof text, "%llu Byte", static_cast<unsigned long long>(size));
   return text;
+}
+
+FwOutcome JudgeFirmware(bool read, const std::string& before, const std::string& after) {
+  if (!read) return FwOutcome::Silent;
+  return !before.empty() && before == after ? FwOutcome::NotApplied : FwOutcome::Applied;
+}
+
+std::string CurrentFwVersion() {
+  std::string version(systemInfo.firmwareVersion, strnlen(systemInfo.firmwareVersion, sizeof systemInfo.firmwareVersion));
+  while (!version.empty() && version.back() == ' ') version.pop_back();
+  return version;
 }
 
 bool HasFwSignature(const uint8_t head[4]) { return std::memcmp(head, kSignature, 4) == 0; }
@@ -110,6 +122,10 @@ void FwUpTransfer::Run(Road road) {
     return;
   }
   page_.ShowWaitCursor();
+  outcome_ = FwOutcome::Failed;
+  // The version before, so that the restart can tell whether the image took.
+  if (checkApplied_) before_ = Mfp_GetSystemInfo() ? CurrentFwVersion() : std::string();
+  after_.clear();
   if (Transfer(road)) Complete();
   Close();
 }
@@ -244,8 +260,7 @@ void FwUpTransfer::Complete() {
   page_.Message() = page_.Text(IDS_FW_WRITTEN);
   page_.ShowMessageNow(page_.Message());
   page_.Pause(kFlashWrite);
-  page_.Message() = page_.Text(IDS_FW_DONE);
-  page_.ShowBox(page_.Message(), page_.Text(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE));
+  ReportCompletion();
   // Back to the first state: a new image must be chosen for the next update.
   page_.Message() = page_.Text(IDS_FW_SELECT_FILE);
   page_.FileName().clear();
@@ -253,6 +268,43 @@ void FwUpTransfer::Complete() {
   page_.SetProgressPos(0);
   page_.Percent().clear();
   page_.EnableUpdate(false);
+}
+
+void FwUpTransfer::ReportCompletion() {
+  const std::string caption = page_.Text(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE);
+  if (!checkApplied_) {
+    outcome_ = FwOutcome::Applied;
+    page_.Message() = page_.Text(IDS_FW_DONE);
+    page_.ShowBox(page_.Message(), caption);
+    return;
+  }
+  const bool read = ReadMachineAgain();
+  after_ = read ? CurrentFwVersion() : std::string();
+  if (read) page_.MachineInfoRead();
+  outcome_ = JudgeFirmware(read, before_, after_);
+  const unsigned textId = outcome_ == FwOutcome::Applied      ? IDS_FW_DONE_VERSION
+                          : outcome_ == FwOutcome::NotApplied ? IDS_FW_NOT_APPLIED
+                                                              : IDS_FW_NO_ANSWER_AFTER;
+  std::string text = page_.Text(textId);
+  const size_t slot = text.find("%s");
+  if (slot != std::string::npos) text.replace(slot, 2, after_);
+  page_.Message() = page_.Text(IDS_FW_DONE) + " " + text;
+  if (outcome_ != FwOutcome::Applied) page_.Message() = text;
+  if (outcome_ == FwOutcome::Applied)
+    page_.ShowBox(page_.Message(), caption);
+  else
+    page_.ShowWarningBox(page_.Message(), caption);
+}
+
+bool FwUpTransfer::ReadMachineAgain() {
+  // Only a question: the identity flags stay those of start-up, which chose
+  // the pages and the title.
+  const bool answered = inquiryAnswered, full = fullPanel;
+  // As at start-up: a second inquiry when the first finds no answer.
+  const bool read = (Mfp_Inquiry() || Mfp_Inquiry()) && (Mfp_GetSystemInfo() || Mfp_GetSystemInfo());
+  inquiryAnswered = answered;
+  fullPanel = full;
+  return read;
 }
 
 void FwUpTransfer::Close() {

@@ -40,6 +40,22 @@ bool HasFwSignature(const uint8_t head[4]);
 // Update, so that no invalid file can be sent after an earlier valid one.
 void FwUpChooseImage(FwUpView& page, const std::string& path);
 
+// How an update ended, as far as the machine tells.
+enum class FwOutcome {
+  NotRun,      // the image could not be opened
+  Failed,      // "Falha ao gravar os dados."
+  Applied,     // the machine reports a version other than before
+  NotApplied,  // it still reports the version it had before
+  Silent,      // it did not answer after its restart
+};
+
+// The verdict after the restart: `read` whether the system information came
+// back, `before` the version read before the transfer (empty: unknown).
+FwOutcome JudgeFirmware(bool read, const std::string& before, const std::string& after);
+
+// The firmware version of the system-information record, without its blanks.
+std::string CurrentFwVersion();
+
 // One press of Update, from the firmware start command to the completion box
 // or the failure message.
 class FwUpTransfer {
@@ -54,6 +70,17 @@ class FwUpTransfer {
   void OnUpdate4NtLpt();
   void OnUpdateWin95Lpt();
 
+  // Reads the firmware version before the transfer and again after the
+  // machine's restart, and says in the completion box whether it changed.
+  // Without it the completion box only says that the transfer ended.
+  void CheckApplied(bool check) { checkApplied_ = check; }
+
+  FwOutcome outcome() const { return outcome_; }
+  // The versions read before the transfer and after the restart (empty:
+  // not read).
+  const std::string& versionBefore() const { return before_; }
+  const std::string& versionAfter() const { return after_; }
+
  private:
   enum class Road { DeviceLink, Ecp, Win95 };
 
@@ -66,10 +93,18 @@ class FwUpTransfer {
   uint32_t Send(Road road, const uint8_t* bytes, uint32_t length);
   bool Fail();
   void Complete();
+  // The completion box: with the check, what the machine says it runs now.
+  void ReportCompletion();
+  // Inquiry and system information after the restart, with their retries.
+  bool ReadMachineAgain();
   void Close();
 
   FwUpView& page_;
   OsHandle image_ = nullptr;
   OsHandle ecp_ = nullptr;
   uint8_t* buffer_ = nullptr;
+  bool checkApplied_ = false;
+  FwOutcome outcome_ = FwOutcome::NotRun;
+  std::string before_;
+  std::string after_;
 };

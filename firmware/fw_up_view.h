@@ -36,6 +36,10 @@ class FwUpView {
 
   // A modal box with an OK button and no icon.
   virtual void ShowBox(const std::string& text, const std::string& caption) = 0;
+  // The same with the warning icon: an update that cannot be confirmed.
+  virtual void ShowWarningBox(const std::string& text, const std::string& caption) { ShowBox(text, caption); }
+  // The machine's system information was read again (the page shows it).
+  virtual void MachineInfoRead() {}
 
   // String `id` of the panel's string table.
   virtual std::string Text(unsigned id) = 0;

@@ -30,6 +30,8 @@ SetCompressor /SOLID lzma
 !define PRODUCT "Veltra Quillmark K40 Series"
 !define PUBLISHER "Veltra"
 !define PROGRAM "rcpanel.exe"
+; The administrators' command-line tool, beside the panel.
+!define CONSOLE_PROGRAM "rcpctl.exe"
 !define GUIDE_FILE "guia.html"
 !define UNINSTALLER "desinstalar.exe"
 !define PROGRAM_LINK "Remote Control Panel.lnk"
@@ -96,8 +98,10 @@ Section "Remote Control Panel" SecProgram
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
     File "/oname=${PROGRAM}" "${DIST64}\${PROGRAM}"
+    File "/oname=${CONSOLE_PROGRAM}" "${DIST64}\${CONSOLE_PROGRAM}"
   ${Else}
     File "/oname=${PROGRAM}" "${DIST32}\${PROGRAM}"
+    File "/oname=${CONSOLE_PROGRAM}" "${DIST32}\${CONSOLE_PROGRAM}"
   ${EndIf}
   File "/oname=${GUIDE_FILE}" "${GUIDE}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -141,6 +145,7 @@ FunctionEnd
 
 Section "Uninstall"
   Delete "$INSTDIR\${PROGRAM}"
+  Delete "$INSTDIR\${CONSOLE_PROGRAM}"
   Delete "$INSTDIR\${GUIDE_FILE}"
   Delete "$INSTDIR\${UNINSTALLER}"
   Delete "$SMPROGRAMS\${PRODUCT}\${PROGRAM_LINK}"

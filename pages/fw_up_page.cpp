@@ -89,6 +89,10 @@ void CFwUp::OnRefresh() {
     ReportLinkFailure(IDS_NO_ANSWER);
     return;
   }
+  MachineInfoRead();
+}
+
+void CFwUp::MachineInfoRead() {
   m_strModelName = systemInfo.modelName;
   m_strEmulation1 = systemInfo.emulation1Version;
   m_strEmulation2 = systemInfo.emulation2Version;
@@ -102,9 +106,22 @@ void CFwUp::OnBrowse() {
   FwUpChooseImage(*this, path);
 }
 
-void CFwUp::OnUpdate() { FwUpTransfer(*this).OnUpdate(); }
-void CFwUp::OnUpdate4NtLpt() { FwUpTransfer(*this).OnUpdate4NtLpt(); }
-void CFwUp::OnUpdateWin95Lpt() { FwUpTransfer(*this).OnUpdateWin95Lpt(); }
+// Every update from the page says afterwards which version the machine runs.
+void CFwUp::OnUpdate() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdate();
+}
+void CFwUp::OnUpdate4NtLpt() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdate4NtLpt();
+}
+void CFwUp::OnUpdateWin95Lpt() {
+  FwUpTransfer transfer(*this);
+  transfer.CheckApplied(true);
+  transfer.OnUpdateWin95Lpt();
+}
 
 void CFwUp::EnableUpdate(bool enable) {
   HWND button = GetItem(IDC_FW_UPDATE);
@@ -140,6 +157,11 @@ void CFwUp::Pause(uint32_t ms) {
 void CFwUp::ShowBox(const std::string& text, const std::string& caption) {
   HWND owner = AppMainWindow() ? AppMainWindow() : GetMainWindow();
   ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK);
+}
+
+void CFwUp::ShowWarningBox(const std::string& text, const std::string& caption) {
+  HWND owner = AppMainWindow() ? AppMainWindow() : GetMainWindow();
+  ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 std::string CFwUp::Text(unsigned id) { return LoadText(id); }

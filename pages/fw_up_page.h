@@ -68,6 +68,9 @@ class CFwUp : public CPropertyPage, private FwUpView {
   void RestoreCursor() override { m_wait.reset(); }
   void Pause(uint32_t ms) override;
   void ShowBox(const std::string& text, const std::string& caption) override;
+  void ShowWarningBox(const std::string& text, const std::string& caption) override;
+  // The four machine fields from the system-information record.
+  void MachineInfoRead() override;
   std::string Text(unsigned id) override;
 
   // Paints what needs it and lets other programs' messages through, while

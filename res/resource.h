@@ -162,3 +162,7 @@
 #define IDS_FILE_WRITE_FAILED 120
 #define IDS_FILE_READ_FAILED 121
 #define IDS_PHONEBOOK_FILE_INVALID 122
+// The firmware update's check after the machine's restart.
+#define IDS_FW_DONE_VERSION 140
+#define IDS_FW_NOT_APPLIED 141
+#define IDS_FW_NO_ANSWER_AFTER 142

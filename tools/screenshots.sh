@@ -2,7 +2,8 @@
 # Regenerates the screenshots in docs/: the main window with each of its five
 # pages selected, the firmware page alone (after "Ignore" with a silent
 # machine), the start-up error boxes "Não responde" and "Porta está
-# ocupada", and a firmware update (image chosen, under way, completed). The
+# ocupada", and a firmware update (image chosen, under way, completed, and
+# one that the machine did not apply). The
 # panel runs under Wine in a private Xvfb against the emulated machine;
 # tests/e2e/panel_shots.cpp poses it, this script takes the pictures, each
 # cropped to its window (or to the windows a pose names).
@@ -28,7 +29,7 @@ mkdir -p "$work" docs
 request="$work/pose.request"
 rm -f "$request"
 
-RCP_WINE_TIMEOUT=400 tools/wine-run "$tree/tests/e2e/panel_shots.exe" "Z:$request" >"$work/panel_shots.log" 2>&1 &
+RCP_WINE_TIMEOUT=500 tools/wine-run "$tree/tests/e2e/panel_shots.exe" "Z:$request" >"$work/panel_shots.log" 2>&1 &
 poser=$!
 trap 'kill "$poser" 2>/dev/null || true' EXIT
 

@@ -144,6 +144,17 @@ void StandinConfig::ApplyLine(const std::string& raw) {
       return;
     }
     firmwareRate = *rate;
+  } else if (key == "firmware_restart") {
+    const std::string v = Lower(value);
+    if (v == "applies") {
+      firmwareRestart = FirmwareRestart::Applies;
+    } else if (v == "keepsold") {
+      firmwareRestart = FirmwareRestart::KeepsOld;
+    } else if (v == "silent") {
+      firmwareRestart = FirmwareRestart::Silent;
+    } else {
+      errors.push_back(line);
+    }
   } else if (key == "state") {
     statePath = value;
   } else if (key == "usb") {
@@ -188,4 +199,5 @@ void StandinConfig::ApplyVariable(const std::string& value) {
 void StandinConfig::ApplyTo(K40Machine& machine) const {
   for (const auto& [command, fault] : faults) machine.SetFault(command, fault);
   if (inquiryMode) machine.state().inquiryMode = static_cast<uint8_t>(*inquiryMode);
+  machine.SetFirmwareRestart(firmwareRestart);
 }

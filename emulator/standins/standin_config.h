@@ -13,6 +13,9 @@
 //   usb = off                       the USB libraries name the port but serve
 //                                   no pipes (the machine is on the parallel
 //                                   port, see pty_bridge.cpp)
+//   firmware_restart = keepsold     after an image: applies (default),
+//                                   keepsold (the old version stays) or
+//                                   silent (no answer after the restart)
 //   firmware_rate = 65536           image bytes per second the machine takes
 //                                   (0: as fast as they come)
 //
@@ -34,6 +37,7 @@ struct StandinConfig {
   bool usb = true;
   int firmwareQuietMs = 10000;  // the panel pauses 40 s after its last chunk
   int firmwareRate = 0;         // image bytes per second; 0: no limit
+  FirmwareRestart firmwareRestart = FirmwareRestart::Applies;
   std::vector<std::string> errors;  // lines that could not be understood
 
   // One "key = value" line; blank lines and '#' comments are ignored.

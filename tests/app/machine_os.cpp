@@ -22,15 +22,24 @@ OsHandle MachineOs::OpenDevice(const char* name, uint32_t access, uint32_t share
   return h;
 }
 
+// As the stand-ins do: an image is complete after a quiet spell, and the
+// machine restarts with it.
+void MachineOs::EndQuietFirmware() {
+  if (machine->ReceivingFirmware() && virtualMs - lastWriteMs_ >= kFirmwareQuietMs) machine->EndFirmware();
+}
+
 bool MachineOs::WriteDevice(OsHandle h, const uint8_t* bytes, uint32_t length, uint32_t* written) {
   if (!handles_.count(static_cast<MachineHandle*>(h))) return real_.WriteDevice(h, bytes, length, written);
+  EndQuietFirmware();
   *written = static_cast<uint32_t>(machine->Receive(bytes, length));
+  lastWriteMs_ = virtualMs;
   return true;
 }
 
 bool MachineOs::ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* read) {
   auto* handle = static_cast<MachineHandle*>(h);
   if (!handles_.count(handle)) return real_.ReadDevice(h, buffer, length, read);
+  EndQuietFirmware();
   *read = static_cast<uint32_t>(machine->Send(buffer, length));
   // A short read lasts the port's whole read time-out.
   if (*read < length) virtualMs += handle->timeouts.ReadTotalTimeoutConstant;

@@ -52,6 +52,10 @@ class MachineOs final : public Os {
   void FreeLib(OsLibrary library) override;
 
  private:
+  static constexpr uint64_t kFirmwareQuietMs = 10000;
+  void EndQuietFirmware();
+  uint64_t lastWriteMs_ = 0;
+
   struct MachineHandle {
     CommTimeouts timeouts;
   };

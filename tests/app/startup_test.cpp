@@ -9,6 +9,8 @@
 
 #include "app/port_search.h"
 #include "app/shared_port.h"
+#include "app/startup.h"
+#include "commands/device_data.h"
 #include "link/trace.h"
 #include "tests/support/fake_os.h"
 
@@ -372,6 +374,91 @@ TEST_F(StartupTest, LibraryWithoutEntryPointsIsFreedQuietlyOnRelease) {
   EXPECT_FALSE(ReleaseSharedPort());
   EXPECT_EQ(os.frees, std::vector<std::string>{"portlend.dll"});
   EXPECT_EQ(os.debugLines, std::vector<std::string>{"TRV 508 RCP: Port Acquire - SUCCESS"});
+}
+
+// --- the start-up shared by the panel and rcpctl ---
+
+// Inquiry answers in turn (then false), the roads they were asked on, and
+// the front end's calls.
+std::vector<bool> turnAnswers;
+std::vector<PortKind> askedOn;
+bool AnswersInTurn() {
+  askedOn.push_back(DeviceLink::portKind);
+  if (askedOn.size() > turnAnswers.size()) return false;
+  return turnAnswers[askedOn.size() - 1];
+}
+HostPlatform Nt5Host() { return HostPlatform::Nt5; }
+
+class RecordingUi : public StartupUi {
+ public:
+  std::vector<std::string> calls;
+  std::vector<NoAnswerChoice> choices;
+  void PortBusy() override { calls.push_back("busy"); }
+  void BeginWait() override { calls.push_back("wait"); }
+  void EndWait() override { calls.push_back("done"); }
+  NoAnswerChoice AskNoAnswer() override {
+    calls.push_back("ask");
+    NoAnswerChoice c = choices.empty() ? NoAnswerChoice::Abort : choices.front();
+    if (!choices.empty()) choices.erase(choices.begin());
+    return c;
+  }
+};
+
+TEST_F(StartupTest, SharedStartUpForEachOutcome) {
+  using Calls = std::vector<std::string>;
+  using Roads = std::vector<PortKind>;
+  struct {
+    const char* name;
+    bool busy, usb;
+    std::optional<PortKind> forced;
+    std::vector<bool> answers;
+    std::vector<NoAnswerChoice> choices;
+    StartupResult result;
+    Calls calls;
+    Roads roads;
+  } cases[] = {
+      {"answers on USB", false, true, {}, {true}, {}, StartupResult::Answered, {"wait", "done"}, {PortKind::Usb}},
+      {"USB silent, ECP answers", false, true, {}, {false, false, true}, {}, StartupResult::Answered,
+       {"wait", "done", "wait", "done"}, {PortKind::Usb, PortKind::Usb, PortKind::Ecp1}},
+      {"busy port", true, true, {}, {true}, {}, StartupResult::PortBusy, {"busy"}, {}},
+      {"silent, ignored", false, false, {}, {}, {NoAnswerChoice::Ignore}, StartupResult::Ignored,
+       {"wait", "done", "ask"}, {PortKind::Ecp1, PortKind::Ecp1}},
+      {"silent, retried, aborted", false, false, {}, {}, {NoAnswerChoice::Retry}, StartupResult::Aborted,
+       {"wait", "done", "ask", "wait", "done", "ask"}, {PortKind::Ecp1, PortKind::Ecp1, PortKind::Ecp1, PortKind::Ecp1}},
+      // A forced road: that one only, no step down from USB.
+      {"forced LPT1", false, true, PortKind::Lpt1, {true}, {}, StartupResult::Answered, {"wait", "done"},
+       {PortKind::Lpt1}},
+      {"forced USB, silent", false, true, PortKind::Usb, {}, {}, StartupResult::Aborted, {"wait", "done", "ask"},
+       {PortKind::Usb, PortKind::Usb}},
+      {"forced USB, none there", false, false, PortKind::Usb, {true}, {}, StartupResult::Aborted, {"ask"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    ResetDeviceData();
+    if (c.usb) {
+      AddTransferLibrary();
+      AddPipe();
+    } else {
+      os.AddLibrary("usbduct.dll", {});  // one without its entry points counts as absent
+      os.RemoveDevice(controlName + "\\PIPE00");
+    }
+    os.AddLibrary("portlend.dll", {{"PortAcquire", Proc(&FakePortAcquire)}, {"PortRelease", Proc(&FakePortRelease)}});
+    acquireResult = c.busy ? 0 : 1;
+    turnAnswers = c.answers;
+    askedOn.clear();
+    RecordingUi ui;
+    ui.choices = c.choices;
+    EXPECT_EQ(StartUpMachine(ui, &Nt5Host, &AnswersInTurn, c.forced), c.result);
+    EXPECT_EQ(ui.calls, c.calls);
+    EXPECT_EQ(askedOn, c.roads);
+    const bool answered = c.result == StartupResult::Answered;
+    EXPECT_EQ(speedDialCount, answered ? 80 : 0);
+    EXPECT_EQ(phonebookTable != nullptr, answered);
+    ShutDownMachine();
+    EXPECT_EQ(phonebookTable, nullptr);
+    EXPECT_EQ(releaseArgs, std::vector<uint32_t>{8}) << "the port goes back in every case";
+  }
 }
 
 }  // namespace

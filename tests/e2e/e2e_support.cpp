@@ -234,12 +234,16 @@ bool Panel::WaitForExit(DWORD ms, DWORD* exitCode) {
   return true;
 }
 
-std::vector<std::string> Panel::DebugLines() const {
+std::vector<std::string> Panel::DebugLines() const { return DebugLinesOf(pid_, errStart_); }
+
+uint64_t StderrMark() { return OwnStderrSize(); }
+
+std::vector<std::string> DebugLinesOf(DWORD pid, uint64_t from) {
   // 00f4:0024:warn:debugstr:OutputDebugStringA "TRV 508 RCP: Port Acquire - SUCCESS"
   static const std::string kMark = ":warn:debugstr:OutputDebugStringA \"";
   char pidPrefix[16];
-  std::snprintf(pidPrefix, sizeof pidPrefix, "%04lx:", static_cast<unsigned long>(pid_));
-  std::istringstream in(ReadOwnStderr(errStart_));
+  std::snprintf(pidPrefix, sizeof pidPrefix, "%04lx:", static_cast<unsigned long>(pid));
+  std::istringstream in(ReadOwnStderr(from));
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(in, line)) {

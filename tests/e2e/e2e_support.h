@@ -49,6 +49,12 @@ class Panel {
   uint64_t errStart_ = 0;
 };
 
+// Where this program's stderr ends now, and the debugger lines that process
+// `pid` wrote there after `from` (any program started from here, not only
+// the panel).
+uint64_t StderrMark();
+std::vector<std::string> DebugLinesOf(DWORD pid, uint64_t from);
+
 // The top-level "Dalvenor" window of the panel that holds a tab control (a
 // message box can carry the same caption); nullptr after `ms`. A start that
 // Wine made without its display driver is relaunched once, transparently.

@@ -107,7 +107,8 @@ TEST(FirmwareUpdate, TheChosenImageReachesTheMachineWhichRestartsWithItsVersion)
   EXPECT_EQ(ItemText(page, kPercent), "100 %");
   HWND box = WaitForMessageBox(panel, 60000);
   ASSERT_NE(box, nullptr) << "no completion box";
-  EXPECT_EQ(ItemText(box, 0xFFFF), "Atualização concluída!");
+  // Asked again after its restart, the machine reports the image's version.
+  EXPECT_EQ(ItemText(box, 0xFFFF), "Atualização concluída! A máquina agora usa o firmware 1.05.");
   EXPECT_EQ(WindowText(box), "Dalvenor");
   PressButton(box, IDOK);
   ASSERT_TRUE(WaitForText(page, kMessage, kSelect, 10000));

@@ -150,8 +150,10 @@ bool PortBusy() {
 
 // The firmware page: an image chosen, the transfer under way (the machine
 // takes 64 KiB a second, so the bar can be caught moving), the completion box.
-bool FirmwareUpdate() {
-  Panel panel(FreshState("firmware") + ";firmware_rate=65536");
+// `kept`: a machine that restarts with its old version, whose warning is posed
+// as "firmware-not-applied" (and nothing else).
+bool FirmwareUpdate(bool kept = false) {
+  Panel panel(FreshState("firmware") + (kept ? ";firmware_restart=keepsold" : ";firmware_rate=65536"));
   HWND main = WaitForMainWindow(panel, 60000);
   if (main == nullptr) return false;
   HWND page = SelectPage(FindTabControl(main), 4, 30000);
@@ -176,9 +178,16 @@ bool FirmwareUpdate() {
                       SMTO_NORMAL, 10000, &result);
   PressButton(dialog, IDOK);
   for (int i = 0; i < 100 && ItemText(page, 1004) != image; ++i) Sleep(100);
-  if (!Pose("firmware-chosen", main)) return false;
+  if (!kept && !Pose("firmware-chosen", main)) return false;
 
   PostMessageA(page, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1000)));
+  if (kept) {
+    HWND warning = WaitForMessageBox(panel, 90000);
+    if (warning == nullptr || !Pose("firmware-not-applied", main, warning)) return false;
+    PressButton(warning, IDOK);
+    Sleep(500);
+    return CloseAndWait(panel, main);
+  }
   bool caught = false;
   for (int i = 0; i < 600 && !caught; ++i) {
     Sleep(50);
@@ -201,11 +210,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   requestPath = argv[1];
-  StartWatchdog(300000);
+  StartWatchdog(420000);
   int failures = 0;
   if (!AllPages()) { std::fprintf(stderr, "the main window's pages could not be posed\n"); ++failures; }
   if (!NoAnswer()) { std::fprintf(stderr, "the no-answer box could not be posed\n"); ++failures; }
   if (!PortBusy()) { std::fprintf(stderr, "the port-busy box could not be posed\n"); ++failures; }
   if (!FirmwareUpdate()) { std::fprintf(stderr, "the firmware update could not be posed\n"); ++failures; }
+  if (!FirmwareUpdate(true)) { std::fprintf(stderr, "the update that did not take could not be posed\n"); ++failures; }
   return failures == 0 ? 0 : 1;
 }

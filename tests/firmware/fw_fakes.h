@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -64,7 +65,12 @@ class FakeFwView final : public FwUpView {
       {IDS_FW_BYTES_SENT, "bytes transferidos."},
       {IDS_FW_WRITTEN, "Gravação concluída. Não desligue até que a máquina seja inicializada."},
       {IDS_FW_DONE, "Atualização concluída!"},
+      {IDS_FW_DONE_VERSION, "A máquina agora usa o firmware %s."},
+      {IDS_FW_NOT_APPLIED, "A máquina ainda usa o firmware %s, o mesmo de antes: a nova imagem não foi aplicada."},
+      {IDS_FW_NO_ANSWER_AFTER, "A máquina não respondeu depois de reiniciar: não foi possível confirmar a atualização."},
   };
+  // Runs after each pause (a machine that restarts during the long one).
+  std::function<void(uint32_t)> afterPause;
 
   std::string& FileName() override { return fileName; }
   std::string& FileSize() override { return fileSize; }
@@ -97,10 +103,15 @@ class FakeFwView final : public FwUpView {
     pauses.push_back(ms);
     events.push_back("pause " + std::to_string(ms));
     os_->SleepMs(ms);
+    if (afterPause) afterPause(ms);
   }
   void ShowBox(const std::string& text, const std::string& caption) override {
     events.push_back("box " + text + "|" + caption);
   }
+  void ShowWarningBox(const std::string& text, const std::string& caption) override {
+    events.push_back("warn " + text + "|" + caption);
+  }
+  void MachineInfoRead() override { events.push_back("info read"); }
   std::string Text(unsigned id) override { return texts.count(id) ? texts[id] : ""; }
 
  private:

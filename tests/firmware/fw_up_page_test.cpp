@@ -36,7 +36,9 @@ void Pump() {
 std::vector<uint8_t> Image(size_t size, const char* head = "$IMG1.05") {
   std::vector<uint8_t> image(size);
   for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>(i * 7 + 1);
-  for (size_t i = 0; head[i] && i < size; ++i) image[i] = static_cast<uint8_t>(head[i]);
+  size_t i = 0;
+  for (; head[i] && i < size; ++i) image[i] = static_cast<uint8_t>(head[i]);
+  if (i < size) image[i] = 0;  // ends the version text the machine takes from the image
   return image;
 }
 
@@ -217,9 +219,11 @@ TEST_F(FwUpPageTest, UpdateRunsToTheCompletionBoxOnTheLinkAndTheEcpRoad) {
     SetFocus(GetDlgItem(page, IDC_FW_UPDATE));
     Click(IDC_FW_UPDATE);
     ASSERT_EQ(answerer.boxes.size(), 1u);
-    EXPECT_EQ(answerer.boxes[0].text, "Atualização concluída!");
+    // The machine restarted with the image's version, and the page says so.
+    EXPECT_EQ(answerer.boxes[0].text, "Atualização concluída! A máquina agora usa o firmware 1.05.");
     EXPECT_EQ(answerer.boxes[0].caption, "Dalvenor");
     EXPECT_EQ(answerer.boxes[0].buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(Shown(IDC_FW_VERSION), "1.05 ");
     answerer.boxes.clear();
     EXPECT_GE(os.virtualMs - before, 45000u);
     EXPECT_EQ(machine.state().firmwareImage, image);
@@ -230,6 +234,36 @@ TEST_F(FwUpPageTest, UpdateRunsToTheCompletionBoxOnTheLinkAndTheEcpRoad) {
     EXPECT_EQ(GetFocus(), GetDlgItem(page, IDC_FW_BROWSE)) << "the keyboard moves on from the greyed button";
     const bool ecpLine = !os.debugLines.empty() && os.debugLines[0] == " >> OnUpdate4NtLpt()  <<<";
     EXPECT_EQ(ecpLine, port == PortKind::Ecp1);
+    panel.reset();
+    Pump();
+  }
+}
+
+TEST_F(FwUpPageTest, AnUpdateThatDidNotTakeIsNotCalledDone) {
+  struct {
+    FirmwareRestart restart;
+    const char* box;
+    const char* version;  // on the page afterwards
+  } cases[] = {
+      {FirmwareRestart::KeepsOld,
+       "A máquina ainda usa o firmware 1.04, o mesmo de antes: a nova imagem não foi aplicada.", "1.04 "},
+      {FirmwareRestart::Silent,
+       "A máquina não respondeu depois de reiniciar: não foi possível confirmar a atualização.", "1.04 "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.box);
+    machine = K40Machine();
+    machine.SetFirmwareRestart(c.restart);
+    Open();
+    Choose(Write("kept.img", Image(10000)));
+    answerer.Expect(IDOK);
+    Click(IDC_FW_UPDATE);
+    ASSERT_EQ(answerer.boxes.size(), 1u);
+    EXPECT_EQ(answerer.boxes[0].text, c.box);
+    EXPECT_EQ(answerer.boxes[0].caption, "Dalvenor");
+    answerer.boxes.clear();
+    EXPECT_EQ(Shown(IDC_FW_VERSION), c.version);
+    EXPECT_EQ(machine.state().firmwareImagesReceived, 1u);
     panel.reset();
     Pump();
   }
@@ -246,7 +280,9 @@ TEST_F(FwUpPageTest, FailureKeepsTheChoiceAndAGoneImageIsForgotten) {
   EXPECT_EQ(Shown(IDC_FW_FILENAME), path);
   EXPECT_EQ(Shown(IDC_FW_FILESIZE), "10000 Byte");
   EXPECT_TRUE(UpdateEnabled());
-  EXPECT_EQ(os.debugLines, std::vector<std::string>{"FwUp: Failed to read response "});
+  // The version read before the transfer, then the start command that is not answered.
+  EXPECT_EQ(os.debugLines, (std::vector<std::string>{"dwRet = 269 \n", "dwSize = 269 \n", "Length = 265 \n",
+                                                     "FwUp: Failed to read response "}));
 
   DeleteFileA(path.c_str());
   Click(IDC_FW_UPDATE);

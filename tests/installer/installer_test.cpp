@@ -261,7 +261,7 @@ TEST_F(Installer, SilentInstallPutsFilesGroupAndRegistrationAndUninstallTakesThe
   Install();
   Install();
 
-  EXPECT_EQ(FilesIn(kFolder), (std::vector<std::string>{"desinstalar.exe", "guia.html", "rcpanel.exe"}))
+  EXPECT_EQ(FilesIn(kFolder), (std::vector<std::string>{"desinstalar.exe", "guia.html", "rcpanel.exe", "rcpctl.exe"}))
       << "only the product: never a driver stand-in";
   DWORD kind = 0;
   ASSERT_TRUE(GetBinaryTypeA(kProgram.c_str(), &kind));

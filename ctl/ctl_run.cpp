@@ -1,0 +1,367 @@
+// rcpctl's verbs over the shared start-up, the device commands, the file
+// formats and the firmware transfer. Files are checked before the port is
+// borrowed, so a bad file never reaches the machine.
+#include "ctl/ctl_run.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/startup.h"
+#include "app/startup_win32.h"
+#include "commands/commands.h"
+#include "commands/device_data.h"
+#include "ctl/ctl_report.h"
+#include "files/pbf_format.h"
+#include "files/phonebook_file.h"
+#include "firmware/fw_transfer.h"
+#include "files/settings_file.h"
+#include "link/os.h"
+#include "link/trace.h"
+#include "res/resource.h"
+
+namespace {
+
+// The pause the pages keep after every exchange.
+constexpr uint32_t kAfterExchangeMs = 500;
+constexpr char kVersionText[] = "rcpctl 1.0";
+
+int Code(CtlExit e) { return static_cast<int>(e); }
+
+class CtlStartupUi : public StartupUi {
+ public:
+  void PortBusy() override {}
+  void BeginWait() override {}
+  void EndWait() override {}
+  // No one to ask: a silent machine ends the run.
+  NoAnswerChoice AskNoAnswer() override { return NoAnswerChoice::Abort; }
+};
+
+// Up to `limit` bytes of a file; false when it cannot be opened or read.
+bool ReadFileHead(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes.assign(limit, 0);
+  size_t size = 0;
+  bool ok = true;
+  while (size < limit) {
+    DWORD got = 0;
+    if (!ReadFile(file, bytes.data() + size, static_cast<DWORD>(limit - size), &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    size += got;
+  }
+  CloseHandle(file);
+  bytes.resize(size);
+  return ok;
+}
+
+// The firmware transfer's page, as lines of text.
+class CtlFwView final : public FwUpView {
+ public:
+  CtlFwView(CtlConsole& console, CtlLanguage language) : console_(console), language_(language) {}
+
+  std::string& FileName() override { return fileName_; }
+  std::string& FileSize() override { return fileSize_; }
+  std::string& Message() override { return message_; }
+  std::string& Percent() override { return percent_; }
+  void SetProgressRange(int, int) override {}
+  void SetProgressPos(int) override {}
+  void EnableUpdate(bool) override {}
+  void Redisplay() override {
+    // Only the progress: the other messages are written where they happen.
+    if (percent_.empty() || percent_ == shownPercent_) return;
+    shownPercent_ = percent_;
+    console_.Progress(percent_ + "  " + message_);
+  }
+  void ShowMessageNow(const std::string& text) override {
+    console_.EndProgress();
+    console_.Line(text);
+  }
+  void ShowWaitCursor() override {}
+  void RestoreCursor() override {}
+  void Pause(uint32_t ms) override { TheOs().SleepMs(ms); }
+  void ShowBox(const std::string& text, const std::string&) override { console_.Line(text); }
+  void ShowWarningBox(const std::string& text, const std::string&) override { console_.Error(text); }
+  std::string Text(unsigned id) override {
+    switch (id) {
+      case IDS_FW_BYTES_SENT:
+        return CtlText(CtlMsg::FwBytesSent, language_);
+      case IDS_FW_WRITTEN:
+        return CtlText(CtlMsg::FwWritten, language_);
+      case IDS_FW_WRITE_FAILED:
+        return CtlText(CtlMsg::FwFailed, language_);
+      case IDS_FW_DONE:
+        return CtlText(CtlMsg::FwDone, language_);
+      case IDS_FW_DONE_VERSION:
+        return CtlText(CtlMsg::FwApplied, language_);
+      case IDS_FW_NOT_APPLIED:
+        return CtlText(CtlMsg::FwNotApplied, language_);
+      case IDS_FW_NO_ANSWER_AFTER:
+        return CtlText(CtlMsg::FwSilent, language_);
+      default:
+        return "";
+    }
+  }
+
+ private:
+  CtlConsole& console_;
+  CtlLanguage language_;
+  std::string fileName_, fileSize_, message_, percent_, shownPercent_;
+};
+
+class CtlRun {
+ public:
+  CtlRun(const CtlArgs& args, CtlConsole& console, CtlLanguage language)
+      : args_(args), console_(console), language_(language) {}
+
+  int Run();
+
+ private:
+  void Say(CtlMsg msg, const std::string& argument = "") { console_.Line(CtlFormat(msg, language_, argument)); }
+  void Complain(CtlMsg msg, const std::string& argument = "") {
+    console_.Error(CtlFormat(msg, language_, argument));
+  }
+  int CheckFileFirst();
+  int SettingsFileCheck();
+  int Info();
+  int PhonebookGet();
+  int PhonebookSet();
+  int SettingsGet();
+  int SettingsSet();
+  int Firmware();
+  // A command followed by the pages' pause.
+  static bool Exchange(bool (*command)()) {
+    const bool ok = command();
+    BusyWait(kAfterExchangeMs);
+    return ok;
+  }
+
+  const CtlArgs& args_;
+  CtlConsole& console_;
+  CtlLanguage language_;
+};
+
+int CtlRun::CheckFileFirst() {
+  std::vector<uint8_t> head;
+  switch (args_.verb) {
+    case CtlVerb::PhonebookSet:
+      if (!ReadFileHead(args_.file, kPbfHeaderSize, head)) {
+        Complain(CtlMsg::FileUnreadable, args_.file);
+        return Code(CtlExit::FileError);
+      }
+      head.resize(kPbfHeaderSize, 0);
+      if (!HasPbfSignature(head.data())) {
+        Complain(CtlMsg::NotPhonebookFile, args_.file);
+        return Code(CtlExit::FileError);
+      }
+      return Code(CtlExit::Ok);
+    case CtlVerb::Firmware:
+      if (!ReadFileHead(args_.file, 4, head)) {
+        Complain(CtlMsg::FileUnreadable, args_.file);
+        return Code(CtlExit::FileError);
+      }
+      head.resize(4, 0);
+      if (!HasFwSignature(head.data())) {
+        Complain(CtlMsg::NotFirmwareImage, args_.file);
+        return Code(CtlExit::FileError);
+      }
+      return Code(CtlExit::Ok);
+    case CtlVerb::SettingsSet:
+      return SettingsFileCheck();
+    default:
+      return Code(CtlExit::Ok);
+  }
+}
+
+int CtlRun::Run() {
+  const int fileCheck = CheckFileFirst();
+  if (fileCheck != Code(CtlExit::Ok)) return fileCheck;
+
+  RemoveCurrentDirectoryFromDllSearch();
+  CtlStartupUi ui;
+  const StartupResult started = StartUpMachine(ui, &DetectHostPlatform, &Mfp_Inquiry, args_.port);
+  int code = Code(CtlExit::Ok);
+  if (started == StartupResult::PortBusy) {
+    Complain(CtlMsg::PortBusy);
+    code = Code(CtlExit::PortBusy);
+  } else if (started != StartupResult::Answered) {
+    const bool noUsb = args_.port == PortKind::Usb && DeviceLink::portKind == PortKind::Usb &&
+                       DeviceLink::writePipeName[0] == '\0';
+    Complain(noUsb ? CtlMsg::NoUsbRoad : CtlMsg::NoAnswer);
+    code = Code(CtlExit::NoAnswer);
+  } else {
+    switch (args_.verb) {
+      case CtlVerb::Info:
+        code = Info();
+        break;
+      case CtlVerb::PhonebookGet:
+        code = PhonebookGet();
+        break;
+      case CtlVerb::PhonebookSet:
+        code = PhonebookSet();
+        break;
+      case CtlVerb::SettingsGet:
+        code = SettingsGet();
+        break;
+      case CtlVerb::SettingsSet:
+        code = SettingsSet();
+        break;
+      case CtlVerb::Firmware:
+        code = Firmware();
+        break;
+      default:
+        break;
+    }
+  }
+  ShutDownMachine();
+  return code;
+}
+
+int CtlRun::Info() {
+  // The last exchange of the run: no pause for a next one.
+  if (!Mfp_GetSystemInfo()) {
+    Complain(CtlMsg::NoAnswer);
+    return Code(CtlExit::NoAnswer);
+  }
+  if (args_.json)
+    console_.Utf8(InfoJson(systemInfo, DeviceLink::portKind));
+  else
+    console_.Line(InfoText(systemInfo, DeviceLink::portKind, language_));
+  return Code(CtlExit::Ok);
+}
+
+int CtlRun::PhonebookGet() {
+  if (!Exchange(&Mfp_GetPhonebook)) {
+    Complain(CtlMsg::NoAnswer);
+    return Code(CtlExit::NoAnswer);
+  }
+  if (!SavePhonebookFile(args_.file.c_str())) {
+    Complain(CtlMsg::FileUnwritable, args_.file);
+    return Code(CtlExit::FileError);
+  }
+  Say(CtlMsg::PhonebookSaved, args_.file);
+  return Code(CtlExit::Ok);
+}
+
+int CtlRun::PhonebookSet() {
+  // The machine's entries first, as the page holds them: a file with fewer
+  // entries than the table leaves the rest as the machine has them.
+  if (!Exchange(&Mfp_GetPhonebook)) {
+    Complain(CtlMsg::NoAnswer);
+    return Code(CtlExit::NoAnswer);
+  }
+  PhonebookFileError error = PhonebookFileError::None;
+  if (!LoadPhonebookFile(args_.file.c_str(), &error)) {
+    Complain(error == PhonebookFileError::NotPhonebook ? CtlMsg::NotPhonebookFile : CtlMsg::FileUnreadable,
+             args_.file);
+    return Code(CtlExit::FileError);
+  }
+  if (!Exchange(&Mfp_SetPhonebook)) {
+    Complain(CtlMsg::SendFailed);
+    return Code(CtlExit::TransferFailed);
+  }
+  Say(CtlMsg::PhonebookSent);
+  return Code(CtlExit::Ok);
+}
+
+int CtlRun::SettingsFileCheck() {
+  // A settings file is a profile file: readable, with its [Settings] section.
+  std::vector<uint8_t> bytes;
+  if (!ReadFileHead(args_.file, 1 << 20, bytes)) {
+    Complain(CtlMsg::FileUnreadable, args_.file);
+    return Code(CtlExit::FileError);
+  }
+  char names[512] = {};
+  char full[MAX_PATH] = {};
+  GetFullPathNameA(args_.file.c_str(), MAX_PATH, full, nullptr);
+  GetPrivateProfileSectionNamesA(names, sizeof names, full);
+  for (const char* n = names; *n; n += lstrlenA(n) + 1) {
+    if (lstrcmpiA(n, "Settings") == 0) return Code(CtlExit::Ok);
+  }
+  Complain(CtlMsg::NotSettingsFile, args_.file);
+  return Code(CtlExit::FileError);
+}
+
+int CtlRun::SettingsGet() {
+  // Both records, as the Settings and Advanced pages read them.
+  if (!Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetSystemInfo)) {
+    Complain(CtlMsg::NoAnswer);
+    return Code(CtlExit::NoAnswer);
+  }
+  if (!SaveSettingsFile(args_.file)) {
+    Complain(CtlMsg::FileUnwritable, args_.file);
+    return Code(CtlExit::FileError);
+  }
+  Say(CtlMsg::SettingsSaved, args_.file);
+  return Code(CtlExit::Ok);
+}
+
+int CtlRun::SettingsSet() {
+  // The machine's records first: what the file does not carry (the image
+  // quality) goes back as the machine has it.
+  if (!Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetSystemInfo)) {
+    Complain(CtlMsg::NoAnswer);
+    return Code(CtlExit::NoAnswer);
+  }
+  if (!LoadSettingsFile(args_.file)) {
+    Complain(CtlMsg::FileUnreadable, args_.file);
+    return Code(CtlExit::FileError);
+  }
+  if (!Exchange(&Mfp_SetSettings) || !Exchange(&Mfp_SetAdvanced)) {
+    Complain(CtlMsg::SendFailed);
+    return Code(CtlExit::TransferFailed);
+  }
+  Say(CtlMsg::SettingsSent);
+  return Code(CtlExit::Ok);
+}
+
+int CtlRun::Firmware() {
+  CtlFwView view(console_, language_);
+  FwUpChooseImage(view, args_.file);
+  Say(CtlMsg::FwSending, args_.file);
+  FwUpTransfer transfer(view);
+  transfer.CheckApplied(true);
+  transfer.OnUpdate();
+  console_.EndProgress();
+  switch (transfer.outcome()) {
+    case FwOutcome::Applied:
+      return Code(CtlExit::Ok);
+    case FwOutcome::NotApplied:
+    case FwOutcome::Silent:
+      return Code(CtlExit::NotConfirmed);
+    case FwOutcome::NotRun:
+      Complain(CtlMsg::FileUnreadable, args_.file);
+      return Code(CtlExit::FileError);
+    case FwOutcome::Failed:
+      break;
+  }
+  Complain(CtlMsg::FwFailed);
+  return Code(CtlExit::TransferFailed);
+}
+
+}  // namespace
+
+int RunCtl(const std::vector<std::string>& argv, CtlConsole& console, CtlLanguage language) {
+  CtlArgs args;
+  std::string offending;
+  const CtlUsageError error = ParseCtlArgs(argv, args, offending);
+  if (error != CtlUsageError::None) {
+    console.Error(CtlFormat(UsageMessage(error), language, offending));
+    console.Error(CtlText(CtlMsg::SeeHelp, language));
+    return Code(CtlExit::Usage);
+  }
+  if (args.verb == CtlVerb::Help) {
+    console.Line(CtlText(CtlMsg::Help, language));
+    return Code(CtlExit::Ok);
+  }
+  if (args.verb == CtlVerb::Version) {
+    console.Line(kVersionText);
+    return Code(CtlExit::Ok);
+  }
+  return CtlRun(args, console, language).Run();
+}

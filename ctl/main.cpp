@@ -1,0 +1,15 @@
+// Entry point of rcpctl.exe: the command line as the program's own code page
+// sees it, the user's UI language, then one run.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ctl/ctl_console.h"
+#include "ctl/ctl_run.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  CtlConsole console;
+  return RunCtl(args, console, CtlLanguageFromLangId(GetUserDefaultUILanguage()));
+}
