@@ -67,7 +67,8 @@ def program_pid(exe, since):
         if not entry.isdigit() or int(entry) in since: continue
         try:
             with open(f'/proc/{entry}/cmdline', 'rb') as f: cmd = f.read().decode(errors='replace').lower()
-            if name not in cmd or 'start.exe' in cmd: continue
+            # The program's own process carries its Windows path ("Z:\\...").
+            if name not in cmd or not re.match(r'^[a-z]:\\', cmd): continue
             with open(f'/proc/{entry}/environ', 'rb') as f:
                 if f'WINEPREFIX={prefix}'.encode() not in f.read().split(b'\0'): continue
             return int(entry)
