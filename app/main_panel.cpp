@@ -36,7 +36,18 @@ void DeleteAndClear(T*& object) {
 }  // namespace
 
 CMainPanel::HelpFn CMainPanel::helpEngine = &WinHelpA;
-CMainPanel::OpenFn CMainPanel::documentOpener = &ShellExecuteA;
+CMainPanel::OpenFn CMainPanel::documentOpener = &CMainPanel::OpenWithShell;
+
+HINSTANCE WINAPI CMainPanel::OpenWithShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                           LPCSTR directory, INT show) {
+  // The shell library is large and only the guide needs it: loading it at
+  // start would cost every run time and memory.
+  static HMODULE shell = LoadLibraryA("shell32.dll");
+  auto open = shell ? reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")))
+                    : nullptr;
+  if (!open) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+  return open(owner, verb, file, parameters, directory, show);
+}
 
 CMainPanel::CMainPanel()
     : CDialog(IDD_MAINPANEL),

@@ -30,6 +30,9 @@ class CMainPanel : public CDialog {
   // recorder here.
   using OpenFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   static OpenFn documentOpener;
+  // The default opener: the shell's, its library loaded on first use.
+  static HINSTANCE WINAPI OpenWithShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                        LPCSTR directory, INT show);
 
  protected:
   BOOL OnInitDialog() override;

@@ -14,6 +14,18 @@ namespace {
 constexpr DWORD kDirectoryBuffer = 256;
 // Room for the chosen path; the dialog itself refuses a longer one.
 constexpr DWORD kPathBuffer = 1024;
+
+using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// The dialog library, and the shell libraries it brings with it, are loaded
+// on the first file dialog: most runs never open one, and loading them at
+// start costs every run time and memory.
+FileDialogFn FileDialog(FileDialogMode mode) {
+  static HMODULE library = LoadLibraryA("comdlg32.dll");
+  if (!library) return nullptr;
+  const char* name = mode == FileDialogMode::Open ? "GetOpenFileNameA" : "GetSaveFileNameA";
+  return reinterpret_cast<FileDialogFn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
 }  // namespace
 
 std::string FilterForDialog(const char* filter) {
@@ -47,8 +59,8 @@ bool ChooseFile(FileDialogMode mode, const char* defaultExt, uint32_t options, c
     if (length > 0 && length < kDirectoryBuffer) ofn.lpstrInitialDir = directory;
   }
 
-  BOOL chosen = mode == FileDialogMode::Open ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
-  if (!chosen) return false;
+  FileDialogFn dialog = FileDialog(mode);
+  if (!dialog || !dialog(&ofn)) return false;
 
   path.assign(file.data());
   // The dialog reports the extension's offset, or the end of the name (or 0

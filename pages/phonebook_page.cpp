@@ -102,8 +102,12 @@ void CPhonebook::CreateColumns() {
 void CPhonebook::FillList() {
   HWND list = GetList();
   if (!list) return;
+  // Drawn once when full: a visible list repaints and re-sizes its scroll bar
+  // on every row otherwise.
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   const int rows = phonebookTable ? int(speedDialCount) : 0;
+  SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
   for (int i = 0; i < rows; ++i) {
     std::string index = RowNumberText(i);
     LVITEMA item{};
@@ -113,6 +117,8 @@ void CPhonebook::FillList() {
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     SetRowTexts(i);
   }
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void CPhonebook::SetRowTexts(int row) {

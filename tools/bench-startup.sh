@@ -1,86 +1,171 @@
 #!/usr/bin/env bash
-# Start-up benchmark of the panel under Wine against the emulated machine:
-# for each run, the time from starting the process to its main window being
-# shown, less the inquiry's own 1,500 ms spin, and the process's peak resident
-# memory (VmHWM of the Wine process running rcpanel.exe). Prints one line per
-# run and a summary. The main window appears only after its first page (the
-# Settings page) has read the machine, so its 1,000 + 500 ms of spins are part
-# of the figure.
+# Start-up benchmark under Wine against the emulated machine: the panel and a
+# minimal common-controls window of our own (tests/bench/min_window.cpp: a
+# top-level window with a tab control and two buttons, 600 x 570, shown at
+# once) started alternately in one prefix.
+#
+# For each run: the time from starting the process to its main window being
+# visible, less the machine's own waits that come before it (the inquiry's
+# 1,500 ms spin; the first page's 1,000 ms read spin and its 500 ms pause,
+# counted from the requests the debugger trace shows before the window), and
+# the process's peak resident memory (VmHWM). For the panel also the phases
+# from its debugger trace (Wine's timestamps): port borrowed, inquiry reply,
+# first page's reply, main window shown. Prints every run, the medians and
+# the ratio panel / minimal window.
 #
 #   tools/bench-startup.sh [runs]      (tree: build/win64, or $RCP_TREE)
 set -euo pipefail
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
-runs="${1:-5}"
+runs="${1:-7}"
 tree="${RCP_TREE:-build/win64}"
 demo="$RCP_ROOT/$tree/dist/demo"
-inquiry_spin_ms=1500
+minimal="$RCP_ROOT/$tree/tests/bench/bench_min_window.exe"
 
 source tools/setup.sh
 rcp_install_missing
 rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
-cmake --build "$tree" --target rcp_demo -j "$(nproc)" >/dev/null
+cmake --build "$tree" --target rcp_demo bench_min_window -j 2 >/dev/null
 
 unset DISPLAY
 source tools/wine-env.sh
 rcp_wine_setup "$demo/rcpanel.exe"
-export WINEDEBUG=-all
+# Both programs run with the same debug channels: the panel's trace lines
+# carry Wine's timestamps (milliseconds of the raw monotonic clock).
+export WINEDEBUG=-all,+timestamp,+debugstr
 state="$(mktemp -d)"
 trap 'rm -rf "$state"' EXIT
 export K40_MACHINE="state=Z:$state/k40-state.dat"
 
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+python3 - "$runs" "$demo" "$minimal" "$state" <<'PY'
+import os, re, statistics, subprocess, sys, time
 
-main_window() {
-  local w width
-  for w in $(xdotool search --onlyvisible --name '^Dalvenor$' 2>/dev/null || true); do
-    width="$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')"
-    if [ "${width:-0}" -ge 500 ]; then echo "$w"; return 0; fi
-  done
-  return 1
-}
+runs, demo, minimal, state = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+now = lambda: time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1000.0
 
-hwm_kb() { sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$1/status" 2>/dev/null || true; }
+# The machine's waits after each request, by request length: the inquiry
+# (8 bytes) spins 1,500 ms; a block read (9 bytes: settings or system
+# information) spins 1,000 ms and its page pauses 500 ms.
+WAIT_BY_REQUEST = {8: 1500, 9: 1000 + 500}
+STAMP = re.compile(r'^\s*(\d+)\.(\d{3}):')
+WRITE = re.compile(r'WriteFile = nLength\((\d+)\)|Win2kUsbWrite\(\?\) = (\d+)')
 
-cd "$demo"
-printf '%-5s %12s %12s\n' run start-ms peak-MiB
-times=(); peaks=()
-for run in $(seq 1 "$runs"); do
-  t0="$(now_ms)"
-  wine rcpanel.exe >/dev/null 2>&1 </dev/null &
-  pid=$!
-  win=""; peak=0
-  deadline=$((t0 + 60000))
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    kb="$(hwm_kb "$pid")"; [ -n "$kb" ] && [ "$kb" -gt "$peak" ] && peak="$kb"
-    if win="$(main_window)"; then break; fi
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.02
-  done
-  t1="$(now_ms)"
-  if [ -z "$win" ]; then
-    echo "run $run: no main window" >&2
-    kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
-    continue
-  fi
-  # Let the first page finish, then close; the peak covers the whole run.
-  sleep 1
-  kb="$(hwm_kb "$pid")"; [ -n "$kb" ] && [ "$kb" -gt "$peak" ] && peak="$kb"
-  xdotool windowfocus --sync "$win" key Escape 2>/dev/null || true
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+def hwm_kb(pid):
+    try:
+        with open(f'/proc/{pid}/status') as f:
+            for line in f:
+                if line.startswith('VmHWM:'): return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
 
-  ms=$((t1 - t0 - inquiry_spin_ms))
-  times+=("$ms"); peaks+=("$peak")
-  awk -v r="$run" -v ms="$ms" -v kb="$peak" 'BEGIN { printf "%-5s %12d %12.1f\n", r, ms, kb / 1024 }'
-done
+def program_pid(exe, since):
+    # `wine` hands the program to a process of its own; find it by its
+    # command line and this prefix, among the processes started since `since`.
+    name, prefix = os.path.basename(exe).lower(), os.environ['WINEPREFIX']
+    for entry in os.listdir('/proc'):
+        if not entry.isdigit() or int(entry) in since: continue
+        try:
+            with open(f'/proc/{entry}/cmdline', 'rb') as f: cmd = f.read().decode(errors='replace').lower()
+            # The program's own process carries its Windows path ("Z:\\...").
+            if name not in cmd or not re.match(r'^[a-z]:\\', cmd): continue
+            with open(f'/proc/{entry}/environ', 'rb') as f:
+                if f'WINEPREFIX={prefix}'.encode() not in f.read().split(b'\0'): continue
+            return int(entry)
+        except OSError:
+            continue
+    return None
 
-[ "${#times[@]}" -gt 0 ] || { echo "no run reached the main window" >&2; exit 1; }
-printf '%s\n' "${times[@]}" | sort -n | awk -v peaks="${peaks[*]}" '
-  { t[NR] = $1; sum += $1 }
-  END {
-    n = split(peaks, p, " "); pmax = 0; for (i = 1; i <= n; i++) if (p[i] > pmax) pmax = p[i];
-    printf "start-up to main window, less the %d ms inquiry spin: min %d ms, median %d ms, max %d ms (%d runs)\n",
-      1500, t[1], t[int((NR + 1) / 2)], t[NR], NR;
-    printf "peak resident memory (VmHWM): %.1f MiB\n", pmax / 1024 }'
+def visible_window(title):
+    out = subprocess.run(['xdotool', 'search', '--onlyvisible', '--name', f'^{title}$'],
+                         capture_output=True, text=True).stdout.split()
+    for w in out:
+        geo = subprocess.run(['xdotool', 'getwindowgeometry', w], capture_output=True, text=True).stdout
+        m = re.search(r'Geometry: (\d+)x', geo)
+        if m and int(m.group(1)) >= 500: return w
+    return None
+
+def run(exe, cwd, title):
+    log = os.path.join(state, 'trace.txt')
+    with open(log, 'w') as err:
+        before = {int(e) for e in os.listdir('/proc') if e.isdigit()}
+        t0 = now()
+        proc = subprocess.Popen(['wine', exe], cwd=cwd, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=err)
+        peak, shown, win, pid = 0, None, None, None
+        while now() - t0 < 60000:
+            pid = pid or program_pid(exe, before)
+            if pid: peak = max(peak, hwm_kb(pid))
+            win = visible_window(title)
+            if win: shown = now(); break
+            time.sleep(0.01)
+        if win:
+            time.sleep(1.5)  # a page that reads after showing finishes
+            peak = max(peak, hwm_kb(pid))
+            subprocess.run(['xdotool', 'windowfocus', '--sync', win, 'key', 'Escape'],
+                           capture_output=True)
+        for _ in range(100):
+            if not (pid and os.path.exists(f'/proc/{pid}')): break
+            time.sleep(0.05)
+        if pid and os.path.exists(f'/proc/{pid}'): os.kill(pid, 9)
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            proc.kill(); proc.wait()
+    with open(log, errors='replace') as f:
+        lines = [(int(m.group(1)) * 1000 + int(m.group(2)), l) for l in f for m in [STAMP.match(l)] if m]
+    return t0, shown, peak, lines
+
+def panel_phases(t0, shown, lines):
+    phases, waits, inquiry_seen, page_reply = {}, 0, False, None
+    for t, line in lines:
+        if 'Port Acquire' in line and 'port' not in phases: phases['port'] = t - t0
+        if 'INQUIRY' in line: inquiry_seen = True
+        w = WRITE.search(line)
+        if w and t <= shown:
+            waits += WAIT_BY_REQUEST.get(int(w.group(1) or w.group(2)), 0)
+        if 'Length = ' in line and inquiry_seen:
+            if 'inquiry' not in phases: phases['inquiry'] = t - t0
+            elif page_reply is None: page_reply = t - t0
+    if page_reply is not None: phases['page'] = page_reply + 500  # the page's pause, then it fills
+    phases['shown'] = shown - t0
+    return phases, waits
+
+rows = {'minimal': [], 'panel': []}
+phase_rows = []
+print(f"{'run':<4} {'program':<8} {'to-window-ms':>12} {'waits-ms':>9} {'beyond-ms':>10} {'peak-MiB':>9}")
+for r in range(1, runs + 1):
+    order = [('minimal', minimal, os.path.dirname(minimal), 'RcpBenchMinimal'),
+             ('panel', os.path.join(demo, 'rcpanel.exe'), demo, 'Dalvenor')]
+    if r % 2 == 0: order.reverse()
+    for name, exe, cwd, title in order:
+        t0, shown, peak, lines = run(exe, cwd, title)
+        if shown is None:
+            print(f'{r:<4} {name:<8} no window', file=sys.stderr); continue
+        waits = 0
+        if name == 'panel':
+            phases, waits = panel_phases(t0, shown, lines)
+            phase_rows.append(phases)
+        total = shown - t0
+        rows[name].append((total - waits, peak))
+        print(f'{r:<4} {name:<8} {total:12.0f} {waits:9d} {total - waits:10.0f} {peak / 1024:9.1f}')
+
+if not rows['minimal'] or not rows['panel']: sys.exit('not every program reached its window')
+med = {k: statistics.median(v[0] for v in rows[k]) for k in rows}
+mem = {k: statistics.median(v[1] for v in rows[k]) / 1024 for k in rows}
+print()
+print(f"start-up beyond the machine's waits (median of {len(rows['panel'])}): "
+      f"panel {med['panel']:.0f} ms, minimal window {med['minimal']:.0f} ms, ratio {med['panel'] / med['minimal']:.2f}")
+print(f"peak resident memory (median VmHWM): panel {mem['panel']:.1f} MiB, "
+      f"minimal window {mem['minimal']:.1f} MiB, ratio {mem['panel'] / mem['minimal']:.2f}")
+print('panel phases, ms after process start (medians; waits included):')
+labels = [('port', 'port borrowed'), ('inquiry', "inquiry's reply"),
+          ('page', "first page filled (its reply + 500 ms pause)"), ('shown', 'main window shown')]
+prev = 0.0
+for key, label in labels:
+    values = [p[key] for p in phase_rows if key in p]
+    if not values: print(f'  {label:<46} (not in the trace)'); continue
+    m = statistics.median(values)
+    print(f'  {label:<46} {m:8.0f}   (+{m - prev:.0f})')
+    prev = m
+PY

@@ -27,7 +27,7 @@ class DocumentRecorder {
     result = answer;
     CMainPanel::documentOpener = &Record;
   }
-  ~DocumentRecorder() { CMainPanel::documentOpener = &ShellExecuteA; }
+  ~DocumentRecorder() { CMainPanel::documentOpener = &CMainPanel::OpenWithShell; }
   DocumentRecorder(const DocumentRecorder&) = delete;
   DocumentRecorder& operator=(const DocumentRecorder&) = delete;
 
