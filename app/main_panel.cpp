@@ -7,6 +7,7 @@
 
 #include "app/app_shell.h"
 #include "commands/device_data.h"
+#include "files/contacts_commands.h"
 #include "files/phonebook_file.h"
 #include "files/settings_commands.h"
 #include "pages/advanced_page.h"
@@ -154,6 +155,12 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
       return true;
     case ID_SAVE_PHONEBOOK:
       OnSavePhonebook();
+      return true;
+    case ID_IMPORT_CONTACTS:
+      ::OnImportContacts();
+      return true;
+    case ID_EXPORT_CONTACTS:
+      ::OnExportContacts();
       return true;
     case ID_LOAD_SETTINGS:
       OnLoadSettings();

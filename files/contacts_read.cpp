@@ -117,21 +117,22 @@ char DetectDelimiter(const std::string& text) {
   return delims[best];
 }
 
-// Column headers by meaning, lower case. Outlook and Google exports in
+// Column headers by meaning, lower case, as UTF-8 bytes spelled out (the
+// Windows build takes literals as Windows-1252). Address-book exports in
 // English and Portuguese, and our own.
 const char* const kFullNameHeaders[] = {"name", "full name", "display name", "nome completo",
-                                        "nome de exibição", "nome de exibicao", "nome para exibição",
+                                        "nome de exibi\303\247\303\243o", "nome de exibicao", "nome para exibi\303\247\303\243o",
                                         "contact", "contato", "contact name"};
-const char* const kFirstNameHeaders[] = {"first name", "given name", "primeiro nome", "nome próprio",
+const char* const kFirstNameHeaders[] = {"first name", "given name", "primeiro nome", "nome pr\303\263prio",
                                          "nome proprio"};
 const char* const kMiddleNameHeaders[] = {"middle name", "additional name", "segundo nome", "nome do meio"};
-const char* const kLastNameHeaders[] = {"last name", "family name", "sobrenome", "último nome"};
+const char* const kLastNameHeaders[] = {"last name", "family name", "sobrenome", "\303\272ltimo nome"};
 const char* const kCompanyHeaders[] = {"company", "organization 1 - name", "organization name", "empresa",
-                                       "organização 1 - nome", "organizacao 1 - nome"};
+                                       "organiza\303\247\303\243o 1 - nome", "organizacao 1 - nome"};
 const char* const kFaxHeaders[] = {"business fax", "home fax", "other fax", "fax", "fax comercial",
-                                   "fax residencial", "outro fax", "número de fax", "numero de fax"};
+                                   "fax residencial", "outro fax", "n\303\272mero de fax", "numero de fax"};
 const char* const kPhoneHeaders[] = {
-    "number", "número", "numero", "business phone", "primary phone", "company main phone",
+    "number", "n\303\272mero", "numero", "business phone", "primary phone", "company main phone",
     "business phone 2", "home phone", "home phone 2", "mobile phone", "other phone", "phone", "tel",
     "telephone", "telefone comercial", "telefone principal", "telefone comercial 2", "telefone residencial",
     "telefone residencial 2", "telefone celular", "celular", "outro telefone", "telefone"};
@@ -160,7 +161,7 @@ std::vector<PhonePair> FindPhonePairs(const std::vector<std::string>& headers) {
         const std::string& h = headers[i];
         if (h == stem + num + " - value" || h == stem + num + " - valor") value = static_cast<int>(i);
         if (h == stem + num + " - type" || h == stem + num + " - label" || h == stem + num + " - tipo" ||
-            h == stem + num + " - rótulo" || h == stem + num + " - rotulo")
+            h == stem + num + " - r\303\263tulo" || h == stem + num + " - rotulo")
           type = static_cast<int>(i);
       }
     }
@@ -412,7 +413,7 @@ ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& o
   }
   const int middle = FindHeader(headers, kMiddleNameHeaders);
   const int company = FindHeader(headers, kCompanyHeaders);
-  const int slot = FindHeader(headers, {"slot", "posição", "posicao"});
+  const int slot = FindHeader(headers, {"slot", "posi\303\247\303\243o", "posicao"});
   const int group = FindHeader(headers, {"group", "grupo"});
 
   std::vector<int> numberColumns;
