@@ -31,6 +31,7 @@ void EnablePhonebookMenu(bool enable) {
   EnableMenuItem(menu, ID_SAVE_PHONEBOOK, state);
   EnableMenuItem(menu, ID_IMPORT_CONTACTS, state);
   EnableMenuItem(menu, ID_EXPORT_CONTACTS, state);
+  EnableMenuItem(menu, ID_RESTORE_BACKUP, state);
 }
 
 CWaitCursor::CWaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}

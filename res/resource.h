@@ -187,3 +187,11 @@
 #define IDS_NOTE_NO_SLOT 153
 #define IDS_NOTE_GROUP 154
 #define IDS_IMPORT_SUMMARY 155
+// Backups, the write check and leaving with unsent changes.
+#define IDD_RESTORE_BACKUP 141
+#define IDC_BACKUP_LIST 1110
+#define ID_RESTORE_BACKUP 40022
+#define IDS_NO_BACKUPS 156
+#define IDS_READBACK_DIFFERS 157
+#define IDS_READBACK_FAILED 158
+#define IDS_UNSENT_CHANGES 159
