@@ -67,11 +67,11 @@ BOOL CImportContacts::OnInitDialog() {
 
   HWND list = GetDlgItem(m_hWnd, IDC_IMP_LIST);
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  AddColumn(list, kSlot, LoadText(IDS_COL_INDEX), 36);
-  AddColumn(list, kContact, LoadText(IDS_COL_CONTACT), 150);
-  AddColumn(list, kName, LoadText(IDS_COL_NAME), 140);
-  AddColumn(list, kNumber, LoadText(IDS_COL_NUMBER), 120);
-  AddColumn(list, kChanges, LoadText(IDS_COL_CHANGES), 190);
+  AddColumn(list, kSlot, LoadText(IDS_COL_INDEX), 30);
+  AddColumn(list, kContact, LoadText(IDS_COL_CONTACT), 125);
+  AddColumn(list, kName, LoadText(IDS_COL_NAME), 130);
+  AddColumn(list, kNumber, LoadText(IDS_COL_NUMBER), 100);
+  AddColumn(list, kChanges, LoadText(IDS_COL_CHANGES), 250);
   m_ready = true;
   Replan();
   CenterWindow(m_hWnd);
