@@ -27,7 +27,8 @@ enum class ContactsError {
   None,
   Empty,         // no bytes, or nothing but blanks
   Malformed,     // an unterminated quoted field or vCard
-  NoColumns,     // a CSV without a name or a number column (or the chosen one)
+  NoColumns,     // a CSV without a name column
+  NoNumberColumn,  // a CSV with names but no number column found (or not the chosen one)
   NoContacts,    // read, but not one contact in it
 };
 
@@ -52,6 +53,9 @@ std::string Cp1252ToUtf8(const std::string& bytes);
 bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& records);
 
 ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& options = {});
+// The CSV's column headers as UTF-8, for the user to choose the number
+// column from; empty for anything that is not a CSV with a header.
+std::vector<std::string> CsvHeaders(const std::string& bytes);
 ContactsReadResult ReadVCardContacts(const std::string& bytes);
 // vCard when the first line that is not blank is BEGIN:VCARD, CSV otherwise.
 ContactsReadResult ReadContacts(const std::string& bytes, const CsvOptions& options = {});

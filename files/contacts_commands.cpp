@@ -103,12 +103,14 @@ void OnImportContacts() {
   ContactsReadResult read = ReadContacts(bytes);
   switch (read.error) {
     case ContactsError::None: break;
+    case ContactsError::NoNumberColumn: break;  // the user chooses the column in the preview
     case ContactsError::Empty: TellUser(IDS_CONTACTS_EMPTY); return;
     case ContactsError::Malformed: TellUser(IDS_CONTACTS_MALFORMED); return;
     case ContactsError::NoColumns: TellUser(IDS_CONTACTS_NO_COLUMNS); return;
     case ContactsError::NoContacts: TellUser(IDS_CONTACTS_NONE); return;
   }
-  CImportContacts preview(std::move(read.contacts));
+  const bool csv = !CsvHeaders(bytes).empty();
+  CImportContacts preview(std::move(read.contacts), csv ? bytes : std::string());
   if (preview.DoModal() != IDOK) return;
   ApplyImport(phonebookTable, speedDialCount, preview.m_mode, preview.m_rows);
   phonebookPage->FillList();

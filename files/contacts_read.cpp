@@ -430,8 +430,12 @@ ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& o
     pairs = FindPhonePairs(headers);
   }
   const bool hasName = full >= 0 || first >= 0 || last >= 0 || company >= 0;
-  if (!hasName || (numberColumns.empty() && pairs.empty())) {
+  if (!hasName) {
     result.error = ContactsError::NoColumns;
+    return result;
+  }
+  if (numberColumns.empty() && pairs.empty()) {
+    result.error = ContactsError::NoNumberColumn;
     return result;
   }
 
@@ -475,6 +479,18 @@ ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& o
   }
   if (result.contacts.empty()) result.error = ContactsError::NoContacts;
   return result;
+}
+
+std::vector<std::string> CsvHeaders(const std::string& bytes) {
+  const std::string text = DecodeContactsText(bytes);
+  size_t at = 0;
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
+  if (UpperAscii(text.substr(at, 11)) == "BEGIN:VCARD") return {};
+  std::vector<std::vector<std::string>> records;
+  if (!ParseCsv(text, records) || records.empty()) return {};
+  std::vector<std::string> headers;
+  for (const std::string& h : records[0]) headers.push_back(Trim(h));
+  return headers;
 }
 
 ContactsReadResult ReadVCardContacts(const std::string& bytes) {

@@ -41,8 +41,11 @@ void AddColumn(HWND list, int column, const std::string& title, int width) {
 
 }  // namespace
 
-CImportContacts::CImportContacts(std::vector<Contact> contacts, HWND parent)
-    : CDialog(IDD_IMPORT_CONTACTS, parent), m_contacts(std::move(contacts)) {}
+CImportContacts::CImportContacts(std::vector<Contact> contacts, std::string csvBytes, HWND parent)
+    : CDialog(IDD_IMPORT_CONTACTS, parent),
+      m_contacts(std::move(contacts)),
+      m_csvBytes(std::move(csvBytes)),
+      m_headers(CsvHeaders(m_csvBytes)) {}
 
 std::string CImportContacts::NotesText(unsigned notes) {
   static const std::pair<unsigned, UINT> kTexts[] = {
@@ -72,6 +75,12 @@ BOOL CImportContacts::OnInitDialog() {
   AddColumn(list, kName, LoadText(IDS_COL_NAME), 130);
   AddColumn(list, kNumber, LoadText(IDS_COL_NUMBER), 100);
   AddColumn(list, kChanges, LoadText(IDS_COL_CHANGES), 250);
+  HWND column = GetDlgItem(m_hWnd, IDC_IMP_COLUMN);
+  SendMessageW(column, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(Wide(LoadText(IDS_COLUMN_AUTOMATIC), CP_ACP).c_str()));
+  for (const std::string& header : m_headers)
+    SendMessageW(column, CB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(Wide(header).c_str()));
+  SendMessageA(column, CB_SETCURSEL, 0, 0);
+  EnableWindow(column, !m_headers.empty());
   m_ready = true;
   Replan();
   CenterWindow(m_hWnd);
@@ -116,6 +125,10 @@ bool CImportContacts::OnCommand(WORD id, WORD code, HWND control) {
     Replan();
     return true;
   }
+  if (id == IDC_IMP_COLUMN && code == CBN_SELCHANGE) {
+    ChooseColumn();
+    return true;
+  }
   if (id == IDC_IMP_PREFIX && code == EN_CHANGE) {
     char text[8] = {};
     GetDlgItemTextA(m_hWnd, IDC_IMP_PREFIX, text, sizeof text);
@@ -126,4 +139,13 @@ bool CImportContacts::OnCommand(WORD id, WORD code, HWND control) {
     return true;
   }
   return false;
+}
+
+void CImportContacts::ChooseColumn() {
+  const LRESULT choice = SendDlgItemMessageA(m_hWnd, IDC_IMP_COLUMN, CB_GETCURSEL, 0, 0);
+  CsvOptions options;
+  if (choice > 0 && static_cast<size_t>(choice) <= m_headers.size()) options.numberColumn = m_headers[choice - 1];
+  // A column that gives no contacts leaves the list empty and OK grey.
+  m_contacts = ReadCsvContacts(m_csvBytes, options).contacts;
+  Replan();
 }

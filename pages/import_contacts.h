@@ -2,7 +2,8 @@
 // the position it gets, the name in the file, the name and number as the
 // machine will hold them, and what was changed or why it is skipped. The
 // user picks "fill empty entries" or "replace all entries" and the prefix
-// a leading '+' becomes; OK keeps the plan, the caller applies it.
+// a leading '+' becomes and, for a CSV, the column that holds the numbers;
+// OK keeps the plan, the caller applies it.
 #pragma once
 
 #include <string>
@@ -13,7 +14,9 @@
 
 class CImportContacts : public CDialog {
  public:
-  explicit CImportContacts(std::vector<Contact> contacts, HWND parent = nullptr);
+  // `csvBytes`: the file when it is a CSV, so that another number column
+  // can be chosen; empty otherwise.
+  CImportContacts(std::vector<Contact> contacts, std::string csvBytes, HWND parent = nullptr);
 
   ImportMode m_mode = ImportMode::FillEmpty;
   std::string m_prefix = "00";
@@ -29,6 +32,10 @@ class CImportContacts : public CDialog {
  private:
   void Replan();
 
+  void ChooseColumn();
+
   std::vector<Contact> m_contacts;
+  std::string m_csvBytes;
+  std::vector<std::string> m_headers;
   bool m_ready = false;
 };

@@ -154,6 +154,7 @@ SAMPLES = {
     "unterminated_quote.csv": lambda: b'Name,Fax\r\n"Ana,5551234\r\n',
     "header_only.csv": lambda: b"Name,Business Fax\r\n",
     "no_columns.csv": lambda: b"Foo,Bar\r\n1,2\r\n",
+    "no_number_column.csv": lambda: b"Name,Ramal\r\nAna,12\r\n",
     "unterminated.vcf": lambda: b"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ana\r\nTEL:5551234\r\n",
     "garbage_before_card.vcf": lambda: b"BEGIN:VCARD\r\nEND:VCARD\r\nhello\r\n",
     "utf16.csv": lambda: "\ufeffName,Fax\r\nÉlise,5550001\r\n".encode("utf-16-le"),

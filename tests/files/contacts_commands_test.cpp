@@ -161,6 +161,35 @@ TEST_F(ContactsCommandTest, ImportShowsThePlanAndTakesItOnlyAfterOk) {
   NoPhonebookSent();
 }
 
+TEST_F(ContactsCommandTest, TheNumberColumnCanBeChosen) {
+  Open();
+  Click(IDC_PB_DELETE_ALL);
+  // Names, but no column the reader knows for numbers: the preview opens
+  // empty and the user picks one.
+  Write("escritorio.csv", "Contato;Linha direta;Ramal\r\nRui;1111-2222;12\r\nLia;5555-6666;\r\n");
+  std::vector<std::string> before, after;
+  OnEditor([&](HWND dialog) {
+    before = PreviewRows(dialog);
+    const bool okBefore = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+    HWND column = GetDlgItem(dialog, IDC_IMP_COLUMN);
+    EXPECT_EQ(SendMessageA(column, CB_GETCOUNT, 0, 0), 4);
+    SendMessageA(column, CB_SETCURSEL, 2, 0);  // after "(escolhida pelo nome)" and "Contato"
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_IMP_COLUMN, CBN_SELCHANGE), reinterpret_cast<LPARAM>(column));
+    after = PreviewRows(dialog);
+    EXPECT_FALSE(okBefore);
+    Press(dialog, IDOK);
+  });
+  answerer.ExpectFile("escritorio.csv");
+  Command(ID_IMPORT_CONTACTS);
+  EXPECT_TRUE(before.empty());
+  ASSERT_EQ(after.size(), 2u);
+  int firstFree = 0;
+  while (IsGroupDial(phonebookTable[firstFree])) ++firstFree;
+  EXPECT_EQ(after[0], RowNumberText(firstFree) + "|Rui|RUI|11112222|" + U8(u8"número ajustado"));
+  EXPECT_STREQ(phonebookTable[firstFree].number, "11112222");
+  EXPECT_TRUE(answerer.boxes.empty());
+}
+
 TEST_F(ContactsCommandTest, CancelledPreviewAndBrokenFilesChangeNothing) {
   Open();
   Write("good.csv", kOutlookCsv);
@@ -182,7 +211,7 @@ TEST_F(ContactsCommandTest, CancelledPreviewAndBrokenFilesChangeNothing) {
   } cases[] = {
       {"empty.csv", "O arquivo de contatos está vazio. Nenhum contato foi importado."},
       {"broken.vcf", "O arquivo de contatos está danificado. Nenhum contato foi importado."},
-      {"other.csv", "O arquivo não tem uma coluna de nome e uma de telefone ou fax. Nenhum contato foi importado."},
+      {"other.csv", "O arquivo não tem uma coluna de nome. Nenhum contato foi importado."},
       {"nobody.csv", "Não foi possível ler o arquivo."},
   };
   for (const auto& c : cases) {

@@ -125,9 +125,18 @@ INSTANTIATE_TEST_SUITE_P(Files, BadContactFiles,
                                          BadCase{"unterminated_quote.csv", "", ContactsError::Malformed},
                                          BadCase{"header_only.csv", "", ContactsError::NoContacts},
                                          BadCase{"no_columns.csv", "", ContactsError::NoColumns},
-                                         BadCase{"chosen_column.csv", "Celular", ContactsError::NoColumns},
+                                         BadCase{"no_number_column.csv", "", ContactsError::NoNumberColumn},
+                                         BadCase{"chosen_column.csv", "Celular", ContactsError::NoNumberColumn},
                                          BadCase{"unterminated.vcf", "", ContactsError::Malformed},
                                          BadCase{"garbage_before_card.vcf", "", ContactsError::Malformed}));
+
+TEST(Csv, HeadersAreOfferedForTheChosenColumn) {
+  EXPECT_EQ(CsvHeaders(Sample("chosen_column.csv")),
+            (std::vector<std::string>{"Contato", "Linha direta", "Fax do escritório"}));
+  EXPECT_TRUE(CsvHeaders(Sample("vcard30_folded.vcf")).empty());
+  EXPECT_TRUE(CsvHeaders(Sample("unterminated_quote.csv")).empty());
+  EXPECT_TRUE(CsvHeaders("").empty());
+}
 
 TEST(Csv, RecordsFollowTheQuotingRules) {
   struct Case {
