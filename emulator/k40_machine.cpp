@@ -513,7 +513,7 @@ void K40Machine::HandleRequest() {
         e.name = TakeWireText(rec + 1, kNameWidth);
         e.number = TakeWireText(rec + 1 + kNameWidth, kNumberWidth);
         if (faults_[Index(command)].kind == MachineFault::StoresOneWrong && slot == faults_[Index(command)].n) {
-          if (e.number.empty()) e.number = "9";
+          if (e.number.empty()) e.number.assign(1, '9');
           else e.number.pop_back();
         }
       }
