@@ -29,6 +29,9 @@ void EnablePhonebookMenu(bool enable) {
   UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
   EnableMenuItem(menu, ID_LOAD_PHONEBOOK, state);
   EnableMenuItem(menu, ID_SAVE_PHONEBOOK, state);
+  EnableMenuItem(menu, ID_IMPORT_CONTACTS, state);
+  EnableMenuItem(menu, ID_EXPORT_CONTACTS, state);
+  EnableMenuItem(menu, ID_RESTORE_BACKUP, state);
 }
 
 CWaitCursor::CWaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}

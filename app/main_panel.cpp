@@ -7,6 +7,8 @@
 
 #include "app/app_shell.h"
 #include "commands/device_data.h"
+#include "files/backups.h"
+#include "files/contacts_commands.h"
 #include "files/phonebook_file.h"
 #include "files/settings_commands.h"
 #include "pages/advanced_page.h"
@@ -153,7 +155,7 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
   switch (id) {
     case ID_APP_EXIT_MENU:
     case IDC_EXIT:
-      EndDialog(IDOK);
+      if (ConfirmLeave()) EndDialog(IDOK);
       return true;
     case IDC_HELPBTN:
     case ID_HELP_STANDARD:
@@ -166,6 +168,15 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
     case ID_SAVE_PHONEBOOK:
       OnSavePhonebook();
       return true;
+    case ID_IMPORT_CONTACTS:
+      ::OnImportContacts();
+      return true;
+    case ID_EXPORT_CONTACTS:
+      ::OnExportContacts();
+      return true;
+    case ID_RESTORE_BACKUP:
+      ::OnRestoreBackup();
+      return true;
     case ID_LOAD_SETTINGS:
       OnLoadSettings();
       return true;
@@ -177,6 +188,26 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
       about.DoModal();
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+void CMainPanel::OnCancel() {
+  if (ConfirmLeave()) CDialog::OnCancel();
+}
+
+bool CMainPanel::ConfirmLeave() {
+  const bool unsent = phonebookPage != nullptr && phonebookPage->GetHwnd() != nullptr &&
+                      phonebookPage->HasUnsentChanges();
+  if (!unsent) return true;
+  switch (ShowAppMessage(m_hWnd, IDS_UNSENT_CHANGES, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      // A write that fails or is stored wrongly has told the user why; the
+      // program stays open so that nothing is lost.
+      return phonebookPage->WriteToMachine();
+    case IDNO:
+      return true;
     default:
       return false;
   }

@@ -44,6 +44,11 @@ class CMainPanel : public CDialog {
   // program and lose what the user typed. Only exit, the menu, the close box
   // and Esc end it.
   void OnOK() override {}
+  // The close box and Esc: asks first when there are unsent changes.
+  void OnCancel() override;
+  // Leaving with changes the machine has not got asks once whether to send
+  // them (Sim / Não / Cancelar); false keeps the program open.
+  bool ConfirmLeave();
 
   // File commands of the menu: phonebook files (40008, 40009,
   // files/phonebook_file.h) and settings files (40011, 40012,

@@ -516,6 +516,10 @@ void K40Machine::HandleRequest() {
         Entry& e = state_.phonebook[slot - 1];
         e.name = TakeWireText(rec + 1, kNameWidth);
         e.number = TakeWireText(rec + 1 + kNameWidth, kNumberWidth);
+        if (faults_[Index(command)].kind == MachineFault::StoresOneWrong && slot == faults_[Index(command)].n) {
+          if (e.number.empty()) e.number.assign(1, '9');
+          else e.number.pop_back();
+        }
       }
       const uint8_t tail[6] = {0x50, 0xE0, 0x82, kSetBlock, kPhonebookBlock, 0x00};
       QueueReply(command, Frame(kControlChannel, kAckSize, tail));

@@ -85,6 +85,9 @@ struct MachineFault {
     // The first request of the command after SetFault is taken (and a set
     // command applied) but not answered; later requests are answered.
     FirstSilent,
+    // SetPhonebook only: the entry of slot `n` is stored with the last
+    // character of its number lost (an empty number becomes "9").
+    StoresOneWrong,
   };
   Kind kind = None;
   int n = 0;

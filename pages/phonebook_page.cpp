@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,8 @@
 #include "app/app_shell.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
+#include "files/backups.h"
+#include "files/pbf_format.h"
 #include "link/os.h"
 #include "link/trace.h"
 #include "pages/edit_entry.h"
@@ -28,6 +31,19 @@ constexpr uint32_t kAfterExchangeMs = 500;
 
 constexpr int kIndexColumnWidth = 40;
 constexpr int kNameColumnWidth = 150;
+
+// The texts as the wire carries them: up to the terminator, without the
+// blanks the wire pads with.
+std::string FieldText(const char* field, size_t width) {
+  std::string text(field, strnlen(field, width));
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+bool SameEntry(const PhonebookEntry& a, const PhonebookEntry& b) {
+  return FieldText(a.name, sizeof a.name) == FieldText(b.name, sizeof b.name) &&
+         FieldText(a.number, sizeof a.number) == FieldText(b.number, sizeof b.number);
+}
 
 int TableEntries() { return phonebookTable ? int(speedDialCount) + int(oneTouchCount) : 0; }
 
@@ -72,6 +88,7 @@ BOOL CPhonebook::InitPage() {
     TheOs().SleepMs(kFirstReadDelayMs);
     bool ok = Mfp_GetPhonebook();
     wait.Restore();
+    if (ok) RememberMachine();
     if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
   }
 
@@ -166,18 +183,74 @@ void CPhonebook::OnRead() {
   bool ok = Mfp_GetPhonebook();
   BusyWait(kAfterExchangeMs);
   wait.Restore();
-  if (ok)
+  if (ok) {
+    RememberMachine();
     FillList();
-  else
+  } else {
     ReportLinkFailure(IDS_NO_ANSWER);
+  }
 }
 
-void CPhonebook::OnWrite() {
+void CPhonebook::OnWrite() { WriteToMachine(); }
+
+bool CPhonebook::WriteToMachine() {
+  const int entries = TableEntries();
+  // What the machine held is kept before it is overwritten; a backup that
+  // cannot be written does not stop the user's write.
+  if (m_machineKnown && entries > 0) {
+    std::vector<PhonebookEntry> held(phonebookTable, phonebookTable + entries);
+    std::copy(m_machine.begin(), m_machine.end(), held.begin());
+    KeepBackup(BackupKind::Phonebook, EncodePhonebookFile(held.data(), held.size()));
+  }
   CWaitCursor wait;
   bool ok = Mfp_SetPhonebook();
   BusyWait(kAfterExchangeMs);
+  if (!ok) {
+    wait.Restore();
+    ReportLinkFailure(IDS_NO_ANSWER);
+    return false;
+  }
+
+  // Read back and compare: the table keeps what the user sent either way.
+  const std::vector<PhonebookEntry> sent(phonebookTable, phonebookTable + entries);
+  const bool read = Mfp_GetPhonebook();
+  BusyWait(kAfterExchangeMs);
   wait.Restore();
-  if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+  if (!read) {
+    std::copy(sent.begin(), sent.end(), phonebookTable);
+    ShowAppMessage(AppMainWindow(), IDS_READBACK_FAILED, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  RememberMachine();
+  std::copy(sent.begin(), sent.end(), phonebookTable);
+  std::string differing;
+  for (int i = 0; i < static_cast<int>(speedDialCount); ++i) {
+    if (SameEntry(m_machine[i], sent[i])) continue;
+    if (!differing.empty()) differing += ", ";
+    differing += std::to_string(i + 1);
+  }
+  if (differing.empty()) return true;
+  char text[512];
+  std::snprintf(text, sizeof text, LoadText(IDS_READBACK_DIFFERS), differing.c_str());
+  const std::string title = AppTitle();
+  MessageBoxA(AppMainWindow(), text, title.c_str(), MB_OK | MB_ICONWARNING);
+  FillList();
+  return false;
+}
+
+void CPhonebook::RememberMachine() {
+  m_machine.assign(phonebookTable, phonebookTable + speedDialCount);
+  m_machineKnown = true;
+}
+
+bool CPhonebook::HasUnsentChanges() const {
+  if (!phonebookTable) return false;
+  for (size_t i = 0; i < speedDialCount; ++i) {
+    static const PhonebookEntry kEmpty{};
+    const PhonebookEntry& machine = m_machineKnown ? m_machine[i] : kEmpty;
+    if (!SameEntry(machine, phonebookTable[i])) return true;
+  }
+  return false;
 }
 
 void CPhonebook::OnSpeedDial() { FillList(); }

@@ -5,6 +5,9 @@
 // phonebook file commands are available.
 #pragma once
 
+#include <vector>
+
+#include "commands/device_data.h"
 #include "widgets/property_page.h"
 
 class CPhonebook : public CPropertyPage {
@@ -21,6 +24,15 @@ class CPhonebook : public CPropertyPage {
   void OnRead();
   void OnWrite();
   void OnSpeedDial();
+  // "Gravação" as the program's exit question runs it: true when the
+  // machine took the phonebook (a difference found on reading it back is
+  // told, and counts as not sent).
+  bool WriteToMachine();
+
+  // The table differs from what the machine holds as far as the page knows
+  // (last read, or last written and read back; an empty phonebook before
+  // any answer).
+  bool HasUnsentChanges() const;
 
   HWND GetList() const;
 
@@ -40,4 +52,8 @@ class CPhonebook : public CPropertyPage {
   int ChangeableSelection();
   void SetRowTexts(int row);
   void CreateColumns();
+  void RememberMachine();
+
+  std::vector<PhonebookEntry> m_machine;  // speed-dial entries as the machine holds them
+  bool m_machineKnown = false;
 };

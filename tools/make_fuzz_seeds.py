@@ -143,12 +143,28 @@ def settings_seeds():
     return {"stf-saved": "\n".join(saved).encode(), "stf-odd": "\n".join(odd).encode(), "stf-empty": b""}
 
 
+def contacts_seeds(vcard):
+    # The contacts reader tests' samples (tools/make_contact_samples.py).
+    sys.dont_write_bytecode = True
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import make_contact_samples
+    seeds = {}
+    for name, make in make_contact_samples.SAMPLES.items():
+        if name.endswith(".vcf") == vcard:
+            seeds[name] = make() if vcard else b"\x00" + make()
+    if not vcard:
+        seeds["chosen-business-fax"] = b"\x01Name,Business Fax\r\nAna,555\r\n"
+    return seeds
+
+
 TARGETS = {
     "fuzz_commands": commands_seeds,
     "fuzz_direct_port": direct_port_seeds,
     "fuzz_pbf": pbf_seeds,
     "fuzz_firmware": firmware_seeds,
     "fuzz_settings": settings_seeds,
+    "fuzz_contacts_csv": lambda: contacts_seeds(False),
+    "fuzz_contacts_vcard": lambda: contacts_seeds(True),
 }
 
 

@@ -83,6 +83,7 @@ std::optional<MachineFault> ParseFault(const std::string& text) {
       {"dies", MachineFault::DiesAfter, true},
       {"shortdeclared", MachineFault::ShortDeclared, true},
       {"firstsilent", MachineFault::FirstSilent, false},
+      {"storesonewrong", MachineFault::StoresOneWrong, true},
   };
   for (const auto& k : kKinds) {
     if (kind == k.name) {

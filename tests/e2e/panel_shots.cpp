@@ -1,6 +1,7 @@
 // Poses the real panel for the documentation's screenshots: the main window
 // with each page selected, the entry editor, the firmware page alone after
-// "Ignore", and the two start-up error boxes. The camera is tools/screenshots.sh: for each pose this
+// "Ignore", the two start-up error boxes, the contacts import preview and the
+// backup list. The camera is tools/screenshots.sh: for each pose this
 // program writes "<name> <X window id>" into the request file given as its
 // argument and waits until the script has taken the picture and removed it.
 #include <windows.h>
@@ -204,6 +205,67 @@ bool FirmwareUpdate(bool kept = false) {
 
 }  // namespace
 
+// A visible window of the panel's that holds control `id`.
+HWND WaitForWindowWith(const Panel& panel, int id) {
+  for (int i = 0; i < 300; ++i) {
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == panel.pid() && IsWindowVisible(w) && GetDlgItem(w, id)) return w;
+    }
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+// The contacts import preview over a small address-book export, then the
+// backup list after a "Gravação".
+bool ContactsAndBackups() {
+  Panel panel(FreshState("contacts"));
+  HWND main = WaitForMainWindow(panel, 60000);
+  if (main == nullptr) { std::fprintf(stderr, "contacts pose step 1\n"); return false; }
+  HWND page = SelectPage(FindTabControl(main), 2, 30000);
+  if (page == nullptr) { std::fprintf(stderr, "contacts pose step 2\n"); return false; }
+  std::string file = kWorkDir + "\\shots-contacts.csv";
+  for (char& c : file) c = c == '/' ? '\\' : c;
+  if (FILE* f = std::fopen(file.c_str(), "wb")) {
+    std::fputs("First Name,Last Name,Company,Business Fax,Business Phone,Mobile Phone\r\n"
+               "Jo\xE3o,Concei\xE7\xE3o,,+55 (11) 5555-0101,,\r\n"
+               "M\xE1rcia,G\xF6tz,Padaria P\xE3o Quente,,011 4444-5550,\r\n"
+               "Maximiliano Bartolomeu,de Albuquerque,,,,(21) 99876-5432\r\n"
+               "Sem,Telefone,,,,\r\n"
+               "Cart\xF3rio,Central,,*21#3000,,\r\n", f);
+    std::fclose(f);
+  }
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(40020, 0), 0);
+  HWND chooser = WaitForWindowWith(panel, 0x47C);
+  if (chooser == nullptr) chooser = WaitForWindowWith(panel, 0x480);
+  if (chooser == nullptr) { std::fprintf(stderr, "contacts pose step 3\n"); return false; }
+  Sleep(500);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(chooser, GetDlgItem(chooser, 0x47C) ? 0x47C : 0x480), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(file.c_str()), SMTO_NORMAL, 10000, &result);
+  PressButton(chooser, IDOK);
+  HWND preview = WaitForWindowWith(panel, 1101);
+  if (preview == nullptr) {
+    HWND box = WaitForMessageBox(panel, 300);
+    std::fprintf(stderr, "no import preview%s%s\n", box ? ": " : "", box ? ItemText(box, 0xFFFF).c_str() : "");
+    return false;
+  }
+  bool posed = Pose("import-preview", preview);
+  PressButton(preview, IDCANCEL);
+
+  SendMessageTimeoutA(page, WM_COMMAND, MAKEWPARAM(1024, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1024)),
+                      SMTO_NORMAL, 60000, &result);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(40022, 0), 0);
+  HWND backups = WaitForWindowWith(panel, 1110);
+  if (backups == nullptr) { std::fprintf(stderr, "contacts pose step 5\n"); return false; }
+  posed = Pose("backup-list", backups) && posed;
+  PressButton(backups, IDCANCEL);
+  DeleteFileA(file.c_str());
+  return CloseAndWait(panel, main) && posed;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: panel_shots <request file>\n");
@@ -217,5 +279,6 @@ int main(int argc, char** argv) {
   if (!PortBusy()) { std::fprintf(stderr, "the port-busy box could not be posed\n"); ++failures; }
   if (!FirmwareUpdate()) { std::fprintf(stderr, "the firmware update could not be posed\n"); ++failures; }
   if (!FirmwareUpdate(true)) { std::fprintf(stderr, "the update that did not take could not be posed\n"); ++failures; }
+  if (!ContactsAndBackups()) { std::fprintf(stderr, "the contacts import and backups could not be posed\n"); ++failures; }
   return failures == 0 ? 0 : 1;
 }

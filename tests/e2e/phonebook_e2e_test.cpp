@@ -286,6 +286,86 @@ TEST(Phonebook, FileSavedClearedAndLoadedBackRestoresTheMachine) {
   DeleteFileA(file.c_str());
 }
 
+// A wrong "Excluir tudo" sent with "Gravação" is undone from the backup
+// list; leaving with the restored entries unsent asks first, Cancelar keeps
+// the panel open and Sim sends them; every write is read back.
+TEST(Phonebook, BackupUndoesAWrongClearAndLeavingAsksFirst) {
+  const std::string state = StatePath("backup");
+  DeleteFileA(state.c_str());
+  const K40Machine::State original = K40Machine::DefaultState();
+  Panel panel("state=" + state);
+  ASSERT_TRUE(panel.started());
+  Opened o = OpenPhonebook(panel);
+  ASSERT_NE(o.list, nullptr) << Printable(panel.DebugLines());
+  RemoteList list(o.list, panel.pid());
+  ASSERT_TRUE(list.ok());
+  const std::string first = list.Row(0);
+
+  Click(o.page, kDeleteAllButton);
+  Click(o.page, kWriteButton);
+  EXPECT_EQ(WaitForMessageBox(panel, 300), nullptr) << "the machine took it and it read back the same";
+  EXPECT_EQ(SavedState(state).phonebook[0].name, "");
+
+  PostMessageA(o.main, WM_COMMAND, MAKEWPARAM(40022, 0), 0);  // "Restaurar cópia de segurança..."
+  HWND backups = WaitForDialogWith(panel, 1110, 20000);
+  ASSERT_NE(backups, nullptr);
+  PressButton(backups, IDOK);  // the newest: what the machine held before the clear
+  ASSERT_TRUE(WaitGone(backups, 20000));
+  for (int i = 0; i < 100 && list.Row(0) != first; ++i) Sleep(50);
+  EXPECT_EQ(list.Row(0), first);
+  EXPECT_EQ(SavedState(state).phonebook[0].name, "") << "nothing sent before Gravação";
+
+  PostMessageA(o.main, WM_CLOSE, 0, 0);
+  HWND box = WaitForMessageBox(panel, 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ItemText(box, 0xFFFF), "Há alterações que ainda não foram enviadas à máquina. Enviar antes de sair?");
+  PressButton(box, IDCANCEL);
+  ASSERT_TRUE(WaitGone(box, 20000));
+  Sleep(1000);
+  EXPECT_TRUE(IsWindow(o.main)) << "Cancelar keeps the panel open";
+
+  PostMessageA(o.main, WM_CLOSE, 0, 0);
+  box = WaitForMessageBox(panel, 20000);
+  ASSERT_NE(box, nullptr);
+  PressButton(box, IDYES);
+  ASSERT_TRUE(panel.WaitForExit(kExitMs + kCommandMs));
+  const K40Machine::State restored = SavedState(state);
+  for (int i = 0; i < K40Machine::kEntries; ++i) {
+    EXPECT_EQ(restored.phonebook[i].name, original.phonebook[i].name) << i;
+    EXPECT_EQ(restored.phonebook[i].number, original.phonebook[i].number) << i;
+  }
+  std::string missing;
+  EXPECT_TRUE(InOrder(panel.DebugLines(),
+                      {"===> GET PHONEBOOK <===\n", "===> SET PHONEBOOK <===\n", "===> GET PHONEBOOK <===\n",
+                       "===> SET PHONEBOOK <===\n", "===> GET PHONEBOOK <===\n"},
+                      &missing))
+      << "each write read back; missing: " << missing;
+}
+
+// A machine that stores one entry wrongly: the write is reported with the
+// position, and leaving then asks, since the machine lacks the user's entry.
+TEST(Phonebook, AnEntryStoredWronglyIsReported) {
+  const std::string state = StatePath("wrong");
+  DeleteFileA(state.c_str());
+  Panel panel("state=" + state + ";fault.setphonebook=storesonewrong:1");
+  ASSERT_TRUE(panel.started());
+  Opened o = OpenPhonebook(panel);
+  ASSERT_NE(o.list, nullptr) << Printable(panel.DebugLines());
+  PostMessageA(o.page, WM_COMMAND, MAKEWPARAM(kWriteButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(o.page, kWriteButton)));
+  HWND box = WaitForMessageBox(panel, 30000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ItemText(box, 0xFFFF),
+            "A máquina não guardou como enviadas as posições: 1. Confira as posições e grave de novo.");
+  PressButton(box, IDOK);
+  ASSERT_TRUE(WaitGone(box, 20000));
+  PostMessageA(o.main, WM_CLOSE, 0, 0);
+  box = WaitForMessageBox(panel, 20000);
+  ASSERT_NE(box, nullptr);
+  PressButton(box, IDNO);
+  EXPECT_TRUE(panel.WaitForExit(kExitMs));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -155,7 +155,12 @@ TEST_F(PhonebookPageTest, EditAndDeleteThenGravacaoSendsThePaddedTable) {
   Click(IDC_PB_WRITE);
   EXPECT_TRUE(answerer.boxes.empty()) << "a write that worked shows nothing";
   EXPECT_TRUE(beeper.beeps.empty());
-  const std::vector<uint8_t>& request = machine.Requests().back();
+  // The write, then the read that checks it.
+  const std::vector<MachineCommand> kinds = machine.RequestKinds();
+  ASSERT_GE(kinds.size(), 2u);
+  EXPECT_EQ(kinds[kinds.size() - 2], MachineCommand::SetPhonebook);
+  EXPECT_EQ(kinds.back(), MachineCommand::GetPhonebook);
+  const std::vector<uint8_t>& request = machine.Requests()[machine.Requests().size() - 2];
   ASSERT_EQ(request.size(), 10u + 67 * 80);
   EXPECT_EQ(std::vector<uint8_t>(request.begin(), request.begin() + 10),
             (std::vector<uint8_t>{0x1B, 0xA4, 0x14, 0xF6, 0x50, 0xE0, 0x82, 0xC2, 0x42, 80}));
@@ -168,6 +173,7 @@ TEST_F(PhonebookPageTest, EditAndDeleteThenGravacaoSendsThePaddedTable) {
   EXPECT_EQ(machine.state().phonebook[7].number, "\xE0\x01\x02\x05") << "the group dial is untouched";
   EXPECT_EQ(Count(os.debugLines, "===> SET PHONEBOOK <===\n"), 1);
   EXPECT_EQ(Count(os.debugLines, "WriteData = 5370 \n"), 1);
+  EXPECT_EQ(Count(os.debugLines, "===> GET PHONEBOOK <===\n"), 2) << "the first read and the check";
 }
 
 TEST_F(PhonebookPageTest, LeituraRefillsAndEachFailedActionShowsOneBox) {

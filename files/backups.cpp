@@ -1,0 +1,94 @@
+// Backups of the machine's data (see backups.h).
+#include "files/backups.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+#include "app/app_shell.h"
+#include "commands/device_data.h"
+#include "files/phonebook_file.h"
+#include "pages/page_set.h"
+#include "pages/phonebook_page.h"
+#include "pages/restore_backup.h"
+#include "res/resource.h"
+#include "widgets/property_sheet.h"
+
+namespace {
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return names;
+}
+
+}  // namespace
+
+std::string& BackupFolderOverride() {
+  static std::string folder;
+  return folder;
+}
+
+std::string BackupFolder() {
+  if (!BackupFolderOverride().empty()) return BackupFolderOverride();
+  char base[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return {};
+  std::string folder = std::string(base) + "\\Dalvenor";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  folder += "\\Backups";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+bool KeepBackup(BackupKind kind, const std::vector<uint8_t>& bytes) {
+  const std::string folder = BackupFolder();
+  if (folder.empty()) return false;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  BackupStamp stamp{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+  std::string path = folder + "\\" + BackupFileName(kind, stamp);
+  // Two writes within one millisecond: the later one waits its turn.
+  while (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES && stamp.millisecond < 999) {
+    ++stamp.millisecond;
+    path = folder + "\\" + BackupFileName(kind, stamp);
+  }
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (std::fclose(file) != 0 || !written) {
+    DeleteFileA(path.c_str());
+    return false;
+  }
+  for (const std::string& old : BackupsToRemove(FolderNames(folder), kind))
+    DeleteFileA((folder + "\\" + old).c_str());
+  return true;
+}
+
+std::vector<std::string> ListBackups(BackupKind kind) {
+  const std::string folder = BackupFolder();
+  if (folder.empty()) return {};
+  return BackupsNewestFirst(FolderNames(folder), kind);
+}
+
+void OnRestoreBackup() {
+  if (phonebookPage == nullptr || phonebookPage->GetHwnd() == nullptr || panelSheet == nullptr ||
+      panelSheet->GetActivePage() != phonebookPage || phonebookTable == nullptr)
+    return;
+  const std::vector<std::string> names = ListBackups(BackupKind::Phonebook);
+  if (names.empty()) {
+    ShowAppMessage(AppMainWindow(), IDS_NO_BACKUPS, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  CRestoreBackup chooser(names, BackupKind::Phonebook);
+  if (chooser.DoModal() != IDOK || chooser.m_chosen < 0) return;
+  PhonebookFileError error = PhonebookFileError::None;
+  if (LoadPhonebookFile((BackupFolder() + "\\" + names[chooser.m_chosen]).c_str(), &error))
+    phonebookPage->FillList();
+  else
+    ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_OK | MB_ICONERROR);
+}
