@@ -151,21 +151,31 @@ struct PhonePair {
   int value;
 };
 
+// One pass over the headers: files with hundreds of columns are common.
 std::vector<PhonePair> FindPhonePairs(const std::vector<std::string>& headers) {
+  // [n][stem]: the last column seen; the Portuguese stem wins over the English.
+  int value[10][2], type[10][2];
+  for (auto* t : {value, type})
+    for (int n = 0; n < 10; ++n) t[n][0] = t[n][1] = -1;
+  const std::string_view stems[2] = {"phone ", "telefone "};
+  for (size_t i = 0; i < headers.size(); ++i) {
+    const std::string_view h = headers[i];
+    for (int s = 0; s < 2; ++s) {
+      if (h.size() < stems[s].size() + 4 || h.substr(0, stems[s].size()) != stems[s]) continue;
+      const char digit = h[stems[s].size()];
+      const std::string_view rest = h.substr(stems[s].size() + 1);
+      if (digit < '1' || digit > '9' || rest.substr(0, 3) != " - ") continue;
+      const std::string_view kind = rest.substr(3);
+      if (kind == "value" || kind == "valor") value[digit - '0'][s] = static_cast<int>(i);
+      if (kind == "type" || kind == "label" || kind == "tipo" || kind == "r\303\263tulo" || kind == "rotulo")
+        type[digit - '0'][s] = static_cast<int>(i);
+    }
+  }
   std::vector<PhonePair> pairs;
   for (int n = 1; n <= 9; ++n) {
-    const std::string num = std::to_string(n);
-    int value = -1, type = -1;
-    for (const char* stem : {"phone ", "telefone "}) {
-      for (size_t i = 0; i < headers.size(); ++i) {
-        const std::string& h = headers[i];
-        if (h == stem + num + " - value" || h == stem + num + " - valor") value = static_cast<int>(i);
-        if (h == stem + num + " - type" || h == stem + num + " - label" || h == stem + num + " - tipo" ||
-            h == stem + num + " - r\303\263tulo" || h == stem + num + " - rotulo")
-          type = static_cast<int>(i);
-      }
-    }
-    if (value >= 0) pairs.push_back({type, value});
+    const int v = value[n][1] >= 0 ? value[n][1] : value[n][0];
+    const int t = type[n][1] >= 0 ? type[n][1] : type[n][0];
+    if (v >= 0) pairs.push_back({t, v});
   }
   return pairs;
 }

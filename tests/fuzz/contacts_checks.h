@@ -25,6 +25,9 @@ inline void RequireContactsSound(const ContactsReadResult& read) {
   for (const PhonebookEntry& e : table)
     if (!std::memchr(e.name, 0, sizeof e.name) || !std::memchr(e.number, 0, sizeof e.number)) std::abort();
 
+  // With nothing taken the table is the same every time: its round trip is
+  // proven once by the unit tests, not again for every input.
+  if (read.contacts.empty()) return;
   for (bool vcard : {false, true}) {
     const std::string file = vcard ? ExportVCard(table.data(), 80) : ExportCsv(table.data(), 80);
     const ContactsReadResult again = ReadContacts(file);

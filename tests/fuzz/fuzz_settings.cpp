@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "files/settings_profile.h"
 #include "tests/fuzz/fuzz_checks.h"
@@ -33,21 +33,33 @@ class LineReader final : public ProfileReader {
   size_t pos_ = 0;
 };
 
+// Keys are read back in the order they were written: a list, searched from
+// where the last read stopped, is all the profile needs.
 class MapProfile final : public ProfileWriter, public ProfileReader {
  public:
   bool Write(const char* section, const char* key, const char* value) override {
-    values_[{section, key}] = value;
+    values_.push_back({std::string(section) + '\n' + key, value});
     return true;
   }
   void Read(const char* section, const char* key, char* buffer, size_t size) override {
-    const std::string& value = values_[{section, key}];
+    const std::string wanted = std::string(section) + '\n' + key;
+    std::string value;
+    for (size_t n = 0; n < values_.size(); ++n) {
+      const auto& entry = values_[(next_ + n) % values_.size()];
+      if (entry.first == wanted) {
+        value = entry.second;
+        next_ = (next_ + n + 1) % values_.size();
+        break;
+      }
+    }
     size_t n = std::min(value.size(), size - 1);
     std::memcpy(buffer, value.data(), n);
     buffer[n] = '\0';
   }
 
  private:
-  std::map<std::pair<std::string, std::string>, std::string> values_;
+  std::vector<std::pair<std::string, std::string>> values_;
+  size_t next_ = 0;
 };
 
 }  // namespace
