@@ -1,6 +1,8 @@
 // Shared services of the panel's windows (see app_shell.h).
 #include "app/app_shell.h"
 
+#include <initializer_list>
+
 #include "commands/device_data.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
@@ -23,16 +25,20 @@ int ShowAppMessage(HWND owner, UINT textId, UINT type) {
 
 int ReportLinkFailure(UINT textId) { return ShowAppMessage(mainWindow, textId, MB_ICONERROR); }
 
-void EnablePhonebookMenu(bool enable) {
+namespace {
+void EnableMenuItems(std::initializer_list<UINT> ids, bool enable) {
   HMENU menu = mainWindow ? GetMenu(mainWindow) : nullptr;
   if (menu == nullptr) return;
-  UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
-  EnableMenuItem(menu, ID_LOAD_PHONEBOOK, state);
-  EnableMenuItem(menu, ID_SAVE_PHONEBOOK, state);
-  EnableMenuItem(menu, ID_IMPORT_CONTACTS, state);
-  EnableMenuItem(menu, ID_EXPORT_CONTACTS, state);
-  EnableMenuItem(menu, ID_RESTORE_BACKUP, state);
+  for (UINT id : ids) EnableMenuItem(menu, id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
+}  // namespace
+
+void EnablePhonebookMenu(bool enable) {
+  EnableMenuItems({ID_LOAD_PHONEBOOK, ID_SAVE_PHONEBOOK, ID_IMPORT_CONTACTS, ID_EXPORT_CONTACTS, ID_RESTORE_BACKUP},
+                  enable);
+}
+
+void EnableRestoreMenu(bool enable) { EnableMenuItems({ID_RESTORE_BACKUP}, enable); }
 
 CWaitCursor::CWaitCursor() : m_previous(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
 

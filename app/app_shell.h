@@ -25,6 +25,9 @@ int ReportLinkFailure(UINT textId);
 // Enables (true) or greys (false) the phonebook file commands of the main
 // window's menu.
 void EnablePhonebookMenu(bool enable);
+// Enables or greys "Restaurar cópia de segurança..." alone: the settings
+// pages have backups too.
+void EnableRestoreMenu(bool enable);
 
 // The hourglass while the panel talks to the machine (the window takes no
 // input meanwhile). Restore() puts the previous cursor back early; otherwise

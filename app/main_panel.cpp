@@ -198,14 +198,18 @@ void CMainPanel::OnCancel() {
 }
 
 bool CMainPanel::ConfirmLeave() {
-  const bool unsent = phonebookPage != nullptr && phonebookPage->GetHwnd() != nullptr &&
-                      phonebookPage->HasUnsentChanges();
-  if (!unsent) return true;
+  const bool phonebook = phonebookPage != nullptr && phonebookPage->GetHwnd() != nullptr &&
+                         phonebookPage->HasUnsentChanges();
+  const bool settings = settingsPage != nullptr && settingsPage->HasUnappliedChanges();
+  const bool advanced = advancedPage != nullptr && advancedPage->HasUnappliedChanges();
+  if (!phonebook && !settings && !advanced) return true;
   switch (ShowAppMessage(m_hWnd, IDS_UNSENT_CHANGES, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
       // A write that fails or is stored wrongly has told the user why; the
       // program stays open so that nothing is lost.
-      return phonebookPage->WriteToMachine();
+      if (settings && !settingsPage->OnApply()) return false;
+      if (advanced && !advancedPage->OnApply()) return false;
+      return !phonebook || phonebookPage->WriteToMachine();
     case IDNO:
       return true;
     default:

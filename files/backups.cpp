@@ -9,9 +9,14 @@
 #include "app/app_shell.h"
 #include "commands/device_data.h"
 #include "files/phonebook_file.h"
+#include "files/settings_commands.h"
+#include "files/settings_file.h"
+#include "files/settings_profile.h"
+#include "pages/advanced_page.h"
 #include "pages/page_set.h"
 #include "pages/phonebook_page.h"
 #include "pages/restore_backup.h"
+#include "pages/settings_page.h"
 #include "res/resource.h"
 #include "widgets/property_sheet.h"
 
@@ -75,20 +80,39 @@ std::vector<std::string> ListBackups(BackupKind kind) {
   return BackupsNewestFirst(FolderNames(folder), kind);
 }
 
+void KeepSettingsBackup() {
+  const SettingsBlock* settings = settingsPage ? settingsPage->MachineValues() : nullptr;
+  const SystemInfo* info = advancedPage ? advancedPage->MachineValues() : nullptr;
+  if (!settings && !info) return;
+  // As for the phonebook: a backup that cannot be written does not stop the user's write.
+  const std::string text = SettingsProfileText(settings, info);
+  KeepBackup(BackupKind::Settings, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 void OnRestoreBackup() {
-  if (phonebookPage == nullptr || phonebookPage->GetHwnd() == nullptr || panelSheet == nullptr ||
-      panelSheet->GetActivePage() != phonebookPage || phonebookTable == nullptr)
-    return;
-  const std::vector<std::string> names = ListBackups(BackupKind::Phonebook);
+  if (panelSheet == nullptr) return;
+  CPropertyPage* active = panelSheet->GetActivePage();
+  const bool phonebook = active != nullptr && active == phonebookPage && phonebookTable != nullptr;
+  const bool settings = active != nullptr && (active == settingsPage || active == advancedPage);
+  if (!phonebook && !settings) return;
+  const BackupKind kind = phonebook ? BackupKind::Phonebook : BackupKind::Settings;
+  const std::vector<std::string> names = ListBackups(kind);
   if (names.empty()) {
     ShowAppMessage(AppMainWindow(), IDS_NO_BACKUPS, MB_OK | MB_ICONINFORMATION);
     return;
   }
-  CRestoreBackup chooser(names, BackupKind::Phonebook);
+  CRestoreBackup chooser(names, kind);
   if (chooser.DoModal() != IDOK || chooser.m_chosen < 0) return;
-  PhonebookFileError error = PhonebookFileError::None;
-  if (LoadPhonebookFile((BackupFolder() + "\\" + names[chooser.m_chosen]).c_str(), &error))
-    phonebookPage->FillList();
-  else
-    ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_OK | MB_ICONERROR);
+  const std::string path = BackupFolder() + "\\" + names[chooser.m_chosen];
+  bool loaded = false;
+  if (phonebook) {
+    PhonebookFileError error = PhonebookFileError::None;
+    loaded = LoadPhonebookFile(path.c_str(), &error);
+    if (loaded) phonebookPage->FillList();
+  } else {
+    bool settingsTaken = false, advancedTaken = false;
+    loaded = LoadSettingsBackup(path, &settingsTaken, &advancedTaken) != 0;
+    if (loaded) ShowLoadedSettings(settingsTaken, advancedTaken);
+  }
+  if (!loaded) ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_OK | MB_ICONERROR);
 }

@@ -20,7 +20,13 @@ bool KeepBackup(BackupKind kind, const std::vector<uint8_t>& bytes);
 // The backups of that kind, newest first: file names within BackupFolder().
 std::vector<std::string> ListBackups(BackupKind kind);
 
-// "Restaurar cópia de segurança...": on the phonebook page lists the
-// phonebook backups and loads the chosen one into the table and the list,
-// to be sent with "Gravação" like any loaded file.
+// Before either settings page's "Aplicar": a settings file (.STF) of what
+// the machine held as last read or sent, with the sections the pages know.
+// Nothing when neither page has had an answer.
+void KeepSettingsBackup();
+
+// "Restaurar cópia de segurança...": lists the backups of the active page's
+// kind (phonebook, or settings on the two settings pages) and loads the
+// chosen one into the records and the pages, to be sent with "Gravação" or
+// "Aplicar" like any loaded file.
 void OnRestoreBackup();

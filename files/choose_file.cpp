@@ -40,7 +40,7 @@ std::string FilterForDialog(const char* filter) {
 }
 
 bool ChooseFile(FileDialogMode mode, const char* defaultExt, uint32_t options, const char* filter,
-                const char* appendedExt, std::string& path) {
+                const char* appendedExt, std::string& path, unsigned* filterIndex) {
   std::vector<char> file(kPathBuffer, '\0');
   std::string dialogFilter = FilterForDialog(filter);
   char directory[kDirectoryBuffer] = {};
@@ -63,6 +63,7 @@ bool ChooseFile(FileDialogMode mode, const char* defaultExt, uint32_t options, c
   if (!dialog || !dialog(&ofn)) return false;
 
   path.assign(file.data());
+  if (filterIndex) *filterIndex = ofn.nFilterIndex;
   // The dialog reports the extension's offset, or the end of the name (or 0
   // for a name ending in a dot) when there is none.
   bool noExtension = ofn.nFileExtension == 0 || ofn.nFileExtension >= path.size() ||

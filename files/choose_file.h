@@ -21,9 +21,10 @@ inline constexpr const char kAllFilesFilter[] = "All files (*.*)|*.*||";
 // directory, and a chosen name that still has no extension gets
 // `appendedExt` appended. nullptr (the firmware page): neither.
 //
-// Returns false when the user cancels; otherwise true with the full path.
+// Returns false when the user cancels; otherwise true with the full path
+// and, when `filterIndex` is given, the 1-based filter the user left chosen.
 bool ChooseFile(FileDialogMode mode, const char* defaultExt, uint32_t options, const char* filter,
-                const char* appendedExt, std::string& path);
+                const char* appendedExt, std::string& path, unsigned* filterIndex = nullptr);
 
 // "a|b||" -> "a\0b\0\0", as the dialog wants its filter.
 std::string FilterForDialog(const char* filter);

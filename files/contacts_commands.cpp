@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/app_shell.h"
@@ -51,11 +52,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   return std::fclose(file) == 0 && written;
 }
 
-bool EndsWithVcf(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string ext = path.substr(path.size() - 4);
+bool EndsWith(const std::string& path, const char* lowerExt) {
+  const size_t n = std::strlen(lowerExt);
+  if (path.size() < n) return false;
+  std::string ext = path.substr(path.size() - n);
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".vcf";
+  return ext == lowerExt;
 }
 
 // The combining marks a decomposition splits off Latin letters. The
@@ -119,8 +121,14 @@ void OnImportContacts() {
 void OnExportContacts() {
   if (!PhonebookPageActive()) return;
   std::string path;
-  if (!ChooseFile(FileDialogMode::Save, "CSV", OFN_OVERWRITEPROMPT, kContactsSaveFilter, ".CSV", path)) return;
-  const std::string bytes = EndsWithVcf(path) ? ExportVCard(phonebookTable, speedDialCount)
-                                              : ExportCsv(phonebookTable, speedDialCount);
+  unsigned filter = 1;
+  // The dialog gives a bare name the chosen type's extension.
+  if (!ChooseFile(FileDialogMode::Save, "CSV", OFN_OVERWRITEPROMPT, kContactsSaveFilter, ".CSV", path, &filter))
+    return;
+  // The name's own extension decides when it is one of the two; any other
+  // name is written in the type chosen in the dialog.
+  const bool vcard = EndsWith(path, ".vcf") || (!EndsWith(path, ".csv") && filter == 2);
+  const std::string bytes = vcard ? ExportVCard(phonebookTable, speedDialCount)
+                                  : ExportCsv(phonebookTable, speedDialCount);
   if (!WriteWholeFile(path, bytes)) TellUser(IDS_FILE_WRITE_FAILED);
 }

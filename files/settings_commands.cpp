@@ -27,14 +27,18 @@ void OnLoadSettings() {
     return;
   bool loaded = LoadSettingsFile(path) != 0;
   if (!loaded) ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_ICONERROR);
+  // After a failed load the records hold nothing from a file: the pages are
+  // refilled all the same, and the Advanced page must still read the machine.
+  ShowLoadedSettings(true, loaded);
+}
 
-  if (settingsPage && settingsPage->GetHwnd()) settingsPage->FillFromRecord();
+void ShowLoadedSettings(bool settings, bool advanced) {
+  if (settings && settingsPage && settingsPage->GetHwnd()) settingsPage->FillFromRecord();
   if (advancedPageOpen) {
     if (advancedPage) advancedPage->FillFromRecord();
-  } else if (loaded) {
-    // The page, when first opened, shows the file's values instead of
-    // reading the machine. Not after a failed load: the records then hold
-    // nothing from a file, and the page must read the machine.
+  } else if (advanced) {
+    // The page, when first opened, shows the loaded values instead of
+    // reading the machine.
     advancedFromFile = true;
   }
 }

@@ -6,3 +6,6 @@
 
 void OnLoadSettings();
 void OnSaveSettings();
+// After a load into the records: the pages show what was taken; an
+// Advanced page not opened yet shows the loaded values when it first opens.
+void ShowLoadedSettings(bool settings, bool advanced);

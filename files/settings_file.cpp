@@ -69,6 +69,15 @@ class FileReader final : public ProfileReader {
   const char* m_path;
 };
 
+// Only whether the file can be read: the profile functions read it.
+bool Readable(const std::string& full) {
+  HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace
 
 int SaveSettingsFile(const std::string& path) {
@@ -90,12 +99,24 @@ int SaveSettingsFile(const std::string& path) {
 
 int LoadSettingsFile(const std::string& path) {
   const std::string full = FullPath(path);
-  // Only whether the file can be read: the profile functions read it.
-  HANDLE file = CreateFileA(full.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(file);
+  if (!Readable(full)) return 0;
   FileReader reader(full.c_str());
   ReadSettingsProfile(reader, settingsBlock, systemInfo);
+  return 1;
+}
+
+int LoadSettingsBackup(const std::string& path, bool* settings, bool* advanced) {
+  *settings = *advanced = false;
+  const std::string full = FullPath(path);
+  if (!Readable(full)) return 0;
+  SettingsBlock readSettings = settingsBlock;
+  SystemInfo readInfo = systemInfo;
+  FileReader reader(full.c_str());
+  ReadSettingsProfile(reader, readSettings, readInfo);
+  char keys[8] = {};
+  *settings = GetPrivateProfileSectionA(kSettingsSection, keys, sizeof keys, full.c_str()) > 0;
+  *advanced = GetPrivateProfileSectionA(kAdvancedSection, keys, sizeof keys, full.c_str()) > 0;
+  if (*settings) settingsBlock = readSettings;
+  if (*advanced) systemInfo = readInfo;
   return 1;
 }

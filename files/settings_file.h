@@ -17,3 +17,8 @@ int SaveSettingsFile(const std::string& path);
 // SystemInfo fields. Returns 0, with both records unchanged, when the file
 // cannot be opened for reading; 1 otherwise.
 int LoadSettingsFile(const std::string& path);
+
+// As LoadSettingsFile, for a backup: only the sections the file holds are
+// taken (a backup made before the machine's advanced settings were ever
+// read has none of them). `settings` / `advanced` tell which were taken.
+int LoadSettingsBackup(const std::string& path, bool* settings, bool* advanced);

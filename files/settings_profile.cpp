@@ -124,3 +124,32 @@ void ReadSettingsProfile(ProfileReader& reader, SettingsBlock& settings, SystemI
     }
   }
 }
+
+namespace {
+
+class TextWriter final : public ProfileWriter {
+ public:
+  TextWriter(bool settings, bool advanced) : m_settings(settings), m_advanced(advanced) {}
+  bool Write(const char* section, const char* key, const char* value) override {
+    if (!(std::strcmp(section, kSettingsSection) == 0 ? m_settings : m_advanced)) return true;
+    if (m_section != section) {
+      m_section = section;
+      text += "[" + m_section + "]\r\n";
+    }
+    text += std::string(key) + "=" + value + "\r\n";
+    return true;
+  }
+  std::string text;
+
+ private:
+  bool m_settings, m_advanced;
+  std::string m_section;
+};
+
+}  // namespace
+
+std::string SettingsProfileText(const SettingsBlock* settings, const SystemInfo* info) {
+  TextWriter writer(settings != nullptr, info != nullptr);
+  WriteSettingsProfile(settings ? *settings : SettingsBlock{}, info ? *info : SystemInfo{}, writer);
+  return writer.text;
+}

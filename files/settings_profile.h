@@ -35,6 +35,11 @@ bool WriteSettingsProfile(const SettingsBlock& settings, const SystemInfo& info,
 // (a missing key is an empty text). imageQuality has no key and keeps its value.
 void ReadSettingsProfile(ProfileReader& reader, SettingsBlock& settings, SystemInfo& info);
 
+// The whole file as text ("[Settings]", "key=value" lines, CR LF), as the
+// profile functions would write it; a null record leaves its section out.
+// The backups of what the machine held are written this way.
+std::string SettingsProfileText(const SettingsBlock* settings, const SystemInfo* info);
+
 // A text as it may stand in the file: a profile value is one line, so a text
 // with a carriage return or line feed ends before the first of them.
 std::string ProfileText(const char* text);

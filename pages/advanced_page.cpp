@@ -3,6 +3,7 @@
 // machine's advanced settings.
 #include "pages/advanced_page.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -11,6 +12,7 @@
 #include "app/app_shell.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
+#include "files/backups.h"
 #include "link/trace.h"
 #include "res/resource.h"
 #include "widgets/input_class.h"
@@ -124,6 +126,8 @@ BOOL CAdvanced::InitPage() {
     m_edits[i].m_inputClass = kEdits[i].inputClass;
   }
   OnRefresh();
+  // Without an answer the page's first values are the ones to compare with.
+  if (!m_machineKnown && !m_fileShown) m_shown = AsApplied();
   return TRUE;
 }
 
@@ -171,18 +175,51 @@ void CAdvanced::StoreToRecord() {
   StoreAdvanced(m_values, systemInfo);
 }
 
-void CAdvanced::OnApply() {
+bool CAdvanced::OnApply() {
   StoreToRecord();
+  KeepSettingsBackup();
   CWaitCursor wait;
   bool ok = Mfp_SetAdvanced();
   BusyWait(kPauseAfterCommandMs);
   wait.Restore();
-  if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+  if (!ok) {
+    ReportLinkFailure(IDS_NO_ANSWER);
+    return false;
+  }
+  m_machine = m_shown = systemInfo;
+  m_machineKnown = true;
+  m_fileShown = false;
+  return true;
+}
+
+SystemInfo CAdvanced::AsApplied() {
+  TakeValues();
+  SystemInfo info = systemInfo;
+  StoreAdvanced(m_values, info);
+  return info;
+}
+
+bool CAdvanced::HasUnappliedChanges() {
+  if (GetHwnd() == nullptr) return false;
+  const SystemInfo now = AsApplied();
+  return m_fileShown || std::memcmp(&now, &m_shown, sizeof now) != 0;
+}
+
+bool CAdvanced::OnSetActive() {
+  CPropertyPage::OnSetActive();
+  EnableRestoreMenu(true);
+  return true;
+}
+
+bool CAdvanced::OnKillActive() {
+  EnableRestoreMenu(false);
+  return CPropertyPage::OnKillActive();
 }
 
 void CAdvanced::OnRefresh() {
   CWaitCursor wait;
   bool ok = true;
+  const bool fromFile = advancedFromFile;
   if (advancedFromFile) {
     // A settings file was loaded before the page first opened: show that.
     advancedFromFile = false;
@@ -196,7 +233,13 @@ void CAdvanced::OnRefresh() {
     ReportLinkFailure(IDS_NO_ANSWER);
     return;
   }
+  if (!fromFile) {
+    m_machine = systemInfo;
+    m_machineKnown = true;
+  }
   FillFromRecord();
+  m_shown = AsApplied();
+  m_fileShown = fromFile;
 }
 
 void CAdvanced::FillFromRecord() {

@@ -27,8 +27,9 @@ class CAdvanced : public CPropertyPage {
   // the values a file load left; then shows the record. "Não responde" once
   // when both reads fail.
   void OnRefresh();
-  // Stores the page values, then sends the writable fields.
-  void OnApply();
+  // Stores the page values, keeps a backup of what the machine held, then
+  // sends the writable fields. True when the machine took them.
+  bool OnApply();
   // Takes the controls' values and writes the eighteen writable fields.
   void StoreToRecord();
   // Shows the record; no device traffic. The record's texts lose their
@@ -37,14 +38,28 @@ class CAdvanced : public CPropertyPage {
   // A text change in edit `editId`.
   void OnEditChange(int editId);
 
+  // The fields Aplicar would send differ from what the page last read, sent
+  // or first showed, or the page shows a loaded file's values not yet sent.
+  bool HasUnappliedChanges();
+  // The machine's values as last read or sent; nullptr before it answered.
+  const SystemInfo* MachineValues() const { return m_machineKnown ? &m_machine : nullptr; }
+
   AdvancedValues m_values;
 
  protected:
   BOOL InitPage() override;
+  bool OnSetActive() override;
+  bool OnKillActive() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
   void FillLists();
+  // The record as Aplicar would send it: the page's values stored into a copy.
+  SystemInfo AsApplied();
 
   CFilterEdit m_edits[7];
+  SystemInfo m_machine{};
+  bool m_machineKnown = false;
+  SystemInfo m_shown{};
+  bool m_fileShown = false;
 };

@@ -3,6 +3,7 @@
 // and writes of the machine's settings.
 #include "pages/settings_page.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/app_shell.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
+#include "files/backups.h"
 #include "link/trace.h"
 #include "res/resource.h"
 
@@ -130,7 +132,24 @@ BOOL CSettings::InitPage() {
   for (int id : kLimitOrder) ::SendMessageA(GetItem(id), EM_LIMITTEXT, kNumberEditLimit, 0);
   EnableMinutes();
   OnRefresh();
+  // Without an answer the page's first values are the ones to compare with.
+  if (!m_machineKnown) m_shown = settingsBlock;
   return TRUE;
+}
+
+bool CSettings::OnSetActive() {
+  CPropertyPage::OnSetActive();
+  EnableRestoreMenu(true);
+  return true;
+}
+
+bool CSettings::OnKillActive() {
+  EnableRestoreMenu(false);
+  return CPropertyPage::OnKillActive();
+}
+
+bool CSettings::HasUnappliedChanges() const {
+  return GetHwnd() != nullptr && std::memcmp(&settingsBlock, &m_shown, sizeof m_shown) != 0;
 }
 
 bool CSettings::OnCommand(WORD id, WORD code, HWND control) {
@@ -201,16 +220,26 @@ void CSettings::OnRefresh() {
     ReportLinkFailure(IDS_NO_ANSWER);
     return;
   }
+  m_machine = settingsBlock;
+  m_machineKnown = true;
   ShowRecord(true);
+  m_shown = settingsBlock;
 }
 
-void CSettings::OnApply() {
+bool CSettings::OnApply() {
+  KeepSettingsBackup();
   // Every change is in the record already: nothing to take from the controls.
   CWaitCursor wait;
   bool ok = Mfp_SetSettings();
   BusyWait(kPauseAfterCommandMs);
   wait.Restore();
-  if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+  if (!ok) {
+    ReportLinkFailure(IDS_NO_ANSWER);
+    return false;
+  }
+  m_machine = m_shown = settingsBlock;
+  m_machineKnown = true;
+  return true;
 }
 
 void CSettings::FillFromRecord() { ShowRecord(false); }

@@ -5,6 +5,7 @@
 // the number limits and the arrow steps are in settings_values.h.
 #pragma once
 
+#include "commands/device_data.h"
 #include "pages/settings_values.h"
 #include "widgets/property_page.h"
 
@@ -15,8 +16,9 @@ class CSettings : public CPropertyPage {
   // Reads the machine; on success shows the record, on failure reports
   // "Não responde" and keeps what the page shows.
   void OnRefresh();
-  // Sends the record; reports "Não responde" on failure.
-  void OnApply();
+  // Keeps a backup of what the machine held, then sends the record;
+  // reports "Não responde" on failure. True when the machine took it.
+  bool OnApply();
   // Takes the controls' values and writes every field of the record.
   void StoreToRecord();
   // Limits the four numbers (focus leaving one of their edits).
@@ -26,10 +28,17 @@ class CSettings : public CPropertyPage {
   // Shows the record after a settings-file load; no device traffic.
   void FillFromRecord();
 
+  // The record differs from what the page last read, sent or first showed.
+  bool HasUnappliedChanges() const;
+  // The machine's values as last read or sent; nullptr before it answered.
+  const SettingsBlock* MachineValues() const { return m_machineKnown ? &m_machine : nullptr; }
+
   SettingsValues m_values;
 
  protected:
   BOOL InitPage() override;
+  bool OnSetActive() override;
+  bool OnKillActive() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -37,4 +46,8 @@ class CSettings : public CPropertyPage {
   void FillLists();
   void ShowRecord(bool offShowsFifteen);
   void EnableMinutes();
+
+  SettingsBlock m_machine{};
+  bool m_machineKnown = false;
+  SettingsBlock m_shown{};
 };

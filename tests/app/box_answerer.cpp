@@ -7,6 +7,7 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 // The file-name field of the standard file dialogs: a combo box in the
 // explorer style, an edit in the old one.
 constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileTypeCombo = 0x470;
 constexpr int kFileNameEdit = 0x480;
 
 BOOL CALLBACK FindTab(HWND child, LPARAM found) {
@@ -58,11 +59,19 @@ void CALLBACK BoxAnswerer::AnswerFileDialogs(HWND, UINT, UINT_PTR timer, DWORD) 
   if (!active) return;
   auto pending = std::move(active->m_pendingFiles);
   active->m_pendingFiles.clear();
-  for (auto& [dialog, name] : pending) {
+  for (auto& [dialog, answer] : pending) {
     if (!IsWindow(dialog)) continue;
+    const std::string& name = answer.name;
     if (name.empty()) {
       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       continue;
+    }
+    if (answer.filter > 0) {
+      // As a user's pick: the list tells of the change, then that it is final.
+      HWND types = GetDlgItem(dialog, kFileTypeCombo);
+      SendMessageA(types, CB_SETCURSEL, answer.filter - 1, 0);
+      for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, code), reinterpret_cast<LPARAM>(types));
     }
     int field = GetDlgItem(dialog, kFileNameCombo) ? kFileNameCombo : kFileNameEdit;
     SetDlgItemTextA(dialog, field, name.c_str());
@@ -101,10 +110,10 @@ void BoxAnswerer::OnActivate(HWND window) {
     // The dialog fills its own fields after activation: answer a moment later,
     // from inside its modal loop.
     bool expected = !m_files.empty();
-    std::string name = expected ? m_files.front() : std::string();
+    FileAnswer answer = expected ? m_files.front() : FileAnswer{};
     if (expected) m_files.pop_front();
-    fileDialogs.push_back({Text(window), name, expected});
-    m_pendingFiles.emplace_back(window, name);
+    fileDialogs.push_back({Text(window), answer.name, expected});
+    m_pendingFiles.emplace_back(window, answer);
     SetTimer(nullptr, 0, 50, &AnswerFileDialogs);
     return;
   }

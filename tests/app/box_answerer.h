@@ -37,7 +37,8 @@ class BoxAnswerer {
   // Queues the name typed into the next file dialog's name field before OK
   // is pressed; an empty name presses Cancel instead. A file dialog nobody
   // expected is cancelled and counts as unexpected.
-  void ExpectFile(const std::string& name) { m_files.push_back(name); }
+  // `filter` (1-based, 0: left as it opens) is chosen in the type list first.
+  void ExpectFile(const std::string& name, int filter = 0) { m_files.push_back({name, filter}); }
   int Unexpected() const;
 
   std::vector<SeenBox> boxes;
@@ -60,7 +61,11 @@ class BoxAnswerer {
 
   HHOOK m_hook;
   std::deque<int> m_answers;
-  std::deque<std::string> m_files;
-  std::vector<std::pair<HWND, std::string>> m_pendingFiles;
+  struct FileAnswer {
+    std::string name;
+    int filter;
+  };
+  std::deque<FileAnswer> m_files;
+  std::vector<std::pair<HWND, FileAnswer>> m_pendingFiles;
   std::set<HWND> m_seen;
 };

@@ -9,47 +9,18 @@
 
 #include "files/choose_file.h"
 #include "tests/app/box_answerer.h"
+#include "tests/app/scratch_folder.h"
 
 namespace {
 
-std::string CurrentDirectory() {
-  char dir[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, dir);
-  return dir;
-}
-
 // A folder of its own for each test, made the current directory.
-class ChooseFileTest : public ::testing::Test {
+class ChooseFileTest : public ::testing::Test, protected ScratchFolder {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    m_saved = CurrentDirectory();
-    m_dir = std::string(temp) + "rcp-choose-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(m_dir.c_str(), nullptr);
-    SetCurrentDirectoryA(m_dir.c_str());
-  }
-  void TearDown() override {
-    EXPECT_EQ(answerer.Unexpected(), 0) << "a box or file dialog nobody expected";
-    SetCurrentDirectoryA(m_saved.c_str());
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((m_dir + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do DeleteFileA((m_dir + "\\" + found.cFileName).c_str());
-      while (FindNextFileA(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryA(m_dir.c_str());
-  }
-  void Touch(const std::string& name) {
-    HANDLE file = CreateFileA((m_dir + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    CloseHandle(file);
-  }
+  ChooseFileTest() : ScratchFolder("rcp-choose-") {}
+  void TearDown() override { EXPECT_EQ(answerer.Unexpected(), 0) << "a box or file dialog nobody expected"; }
+  void Touch(const std::string& name) { Write(name, ""); }
 
   BoxAnswerer answerer;
-  std::string m_dir;
-  std::string m_saved;
 };
 
 TEST(FilterForDialog, BarsBecomeNulsAndTheListEndsInTwo) {

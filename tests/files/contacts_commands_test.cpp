@@ -19,6 +19,7 @@
 #include "files/contacts_commands.h"
 #include "pages/phonebook_rules.h"
 #include "res/resource.h"
+#include "tests/app/scratch_folder.h"
 #include "tests/pages/phonebook_fixture.h"
 
 namespace {
@@ -51,39 +52,9 @@ TEST(FoldAccents, ThePlatformTakesTheMarksOff) {
   EXPECT_TRUE(long_name.cut && long_name.dropped);
 }
 
-std::vector<uint8_t> TableBytes() {
-  auto* p = reinterpret_cast<const uint8_t*>(phonebookTable);
-  return std::vector<uint8_t>(p, p + 80 * sizeof(PhonebookEntry));
-}
-
-class ContactsCommandTest : public PhonebookPanelTest {
+class ContactsCommandTest : public PhonebookPanelTest, protected ScratchFolder {
  protected:
-  void SetUp() override {
-    PhonebookPanelTest::SetUp();
-    char temp[MAX_PATH] = {}, current[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    GetCurrentDirectoryA(MAX_PATH, current);
-    m_saved = current;
-    m_dir = std::string(temp) + "rcp-contacts-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(m_dir.c_str(), nullptr);
-    SetCurrentDirectoryA(m_dir.c_str());
-  }
-  void TearDown() override {
-    SetCurrentDirectoryA(m_saved.c_str());
-    for (const char* name : m_written) DeleteFileA(Path(name).c_str());
-    RemoveDirectoryA(m_dir.c_str());
-    PhonebookPanelTest::TearDown();
-  }
-  std::string Path(const std::string& name) const { return m_dir + "\\" + name; }
-  void Write(const char* name, const std::string& bytes) {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-    m_written.push_back(name);
-  }
-  std::string Read(const char* name) {
-    m_written.push_back(name);
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  ContactsCommandTest() : ScratchFolder("rcp-contacts-") {}
   // The preview's rows, "<slot>|<contact>|<name>|<number>|<changes>".
   static std::vector<std::string> PreviewRows(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_IMP_LIST);
@@ -113,9 +84,6 @@ class ContactsCommandTest : public PhonebookPanelTest {
   void NoPhonebookSent() {
     for (MachineCommand kind : machine.RequestKinds()) EXPECT_NE(kind, MachineCommand::SetPhonebook);
   }
-
-  std::string m_dir, m_saved;
-  std::vector<const char*> m_written;
 };
 
 const char kOutlookCsv[] =
@@ -255,6 +223,30 @@ TEST_F(ContactsCommandTest, ExportThenImportGivesTheSameEntriesBack) {
   }
   EXPECT_TRUE(answerer.boxes.empty());
   NoPhonebookSent();
+}
+
+TEST_F(ContactsCommandTest, TheTypeChosenInTheDialogDecidesUnlessTheNameSays) {
+  Open();
+  const struct {
+    const char* typed;
+    int filter;
+    const char* file;
+    bool vcard;
+  } cases[] = {
+      {"lista", 2, "lista.vcf", true},
+      {"lista", 1, "lista.csv", false},
+      {"lista.txt", 2, "lista.txt", true},
+      {"lista.txt", 1, "lista.txt", false},
+      {"outra.csv", 2, "outra.csv", false},
+  };
+  for (const auto& c : cases) {
+    DeleteFileA(Path(c.file).c_str());
+    answerer.ExpectFile(c.typed, c.filter);
+    Command(ID_EXPORT_CONTACTS);
+    const std::string file = Read(c.file);
+    EXPECT_EQ(file.rfind(c.vcard ? "BEGIN:VCARD" : "\xEF\xBB\xBFSlot,", 0), 0u) << c.typed << " " << c.filter;
+  }
+  EXPECT_TRUE(answerer.boxes.empty());
 }
 
 TEST_F(ContactsCommandTest, MenuItemsFollowThePhonebookPage) {

@@ -17,60 +17,14 @@
 #include "commands/device_data.h"
 #include "files/phonebook_file.h"
 #include "res/resource.h"
+#include "tests/app/scratch_folder.h"
 #include "tests/pages/phonebook_fixture.h"
 
 namespace {
 
-std::vector<uint8_t> TableBytes() {
-  auto* p = reinterpret_cast<const uint8_t*>(phonebookTable);
-  return std::vector<uint8_t>(p, p + 80 * sizeof(PhonebookEntry));
-}
-
-class PhonebookFileTest : public PhonebookPanelTest {
+class PhonebookFileTest : public PhonebookPanelTest, protected ScratchFolder {
  protected:
-  // A folder of its own, made the current directory (where the dialogs start).
-  void SetUp() override {
-    PhonebookPanelTest::SetUp();
-    char temp[MAX_PATH] = {}, current[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    GetCurrentDirectoryA(MAX_PATH, current);
-    m_saved = current;
-    m_dir = std::string(temp) + "rcp-pbf-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(m_dir.c_str(), nullptr);
-    SetCurrentDirectoryA(m_dir.c_str());
-  }
-  void TearDown() override {
-    SetCurrentDirectoryA(m_saved.c_str());
-    for (const std::string& name : Names()) {
-      SetFileAttributesA(Path(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(Path(name).c_str());
-    }
-    RemoveDirectoryA(m_dir.c_str());
-    PhonebookPanelTest::TearDown();
-  }
-  std::string Path(const std::string& name) const { return m_dir + "\\" + name; }
-  // Lower case: the dialogs may add the extension either way.
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(Path("*.*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-      std::string name = found.cFileName;
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (name != "." && name != "..") names.insert(name);
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return names;
-  }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(Path(name), std::ios::binary) << bytes;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::string m_dir, m_saved;
+  PhonebookFileTest() : ScratchFolder("rcp-pbf-") {}
 };
 
 TEST_F(PhonebookFileTest, SaveThenClearThenLoadBringsTheEntriesBack) {

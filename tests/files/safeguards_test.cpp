@@ -1,8 +1,9 @@
 // What keeps the machine's data from being lost, under Wine against the
 // emulated machine: a dated backup of what it held before each "Gravação"
-// (the newest 20 kept) that "Restaurar cópia de segurança..." loads back;
-// the phonebook read back after each write and a difference told; and
-// leaving with unsent edits asking Sim / Não / Cancelar.
+// and each "Aplicar" (the newest 20 of each kept) that "Restaurar cópia de
+// segurança..." loads back; the phonebook read back after each write and a
+// difference told; and leaving with unsent edits or settings not applied
+// asking Sim / Não / Cancelar.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,18 +17,17 @@
 #include "commands/device_data.h"
 #include "files/backups.h"
 #include "files/pbf_format.h"
+#include "pages/advanced_page.h"
 #include "pages/page_set.h"
 #include "pages/phonebook_page.h"
 #include "pages/phonebook_rules.h"
+#include "pages/settings_page.h"
+#include "widgets/property_sheet.h"
 #include "res/resource.h"
+#include "tests/app/scratch_folder.h"
 #include "tests/pages/phonebook_fixture.h"
 
 namespace {
-
-std::vector<uint8_t> TableBytes() {
-  auto* p = reinterpret_cast<const uint8_t*>(phonebookTable);
-  return std::vector<uint8_t>(p, p + 80 * sizeof(PhonebookEntry));
-}
 
 int Count(const std::vector<std::string>& lines, const std::string& line) {
   int n = 0;
@@ -35,40 +35,44 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
   return n;
 }
 
-class SafeguardTest : public PhonebookPanelTest {
+class SafeguardTest : public PhonebookPanelTest, protected ScratchFolder {
  protected:
+  SafeguardTest() : ScratchFolder("rcp-backups-") {}
   void SetUp() override {
     PhonebookPanelTest::SetUp();
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    m_dir = std::string(temp) + "rcp-backups-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(m_dir.c_str(), nullptr);
     BackupFolderOverride() = m_dir;
   }
   void TearDown() override {
-    for (const std::string& name : Files()) DeleteFileA((m_dir + "\\" + name).c_str());
-    RemoveDirectoryA(m_dir.c_str());
     BackupFolderOverride().clear();
     PhonebookPanelTest::TearDown();
   }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((m_dir + "\\*.*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return names;
+  static HWND SettingsWindow() { return static_cast<CPropertyPage*>(settingsPage)->GetHwnd(); }
+  static HWND AdvancedWindow() { return static_cast<CPropertyPage*>(advancedPage)->GetHwnd(); }
+  static void Choose(HWND page, int id, int index) {
+    HWND combo = GetDlgItem(page, id);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    Pump();
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(m_dir + "\\" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+  static void Press(HWND page, int id) {
+    SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+    Pump();
+  }
+  // Picks row `row` of the backup list and presses OK.
+  void RestoreRow(int row) {
+    OnEditor([row](HWND dialog) {
+      SendDlgItemMessageA(dialog, IDC_BACKUP_LIST, LB_SETCURSEL, row, 0);
+      SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Command(ID_RESTORE_BACKUP);
+  }
+  bool RestoreEnabled() const {
+    return !(GetMenuState(GetMenu(Main()), ID_RESTORE_BACKUP, MF_BYCOMMAND) & MF_GRAYED);
   }
   void Edit(int index, const char* name, const char* number) {
     StoreEntry(phonebookTable[index], name, number);
     phonebookPage->FillList();
   }
-  std::string m_dir;
 };
 
 TEST_F(SafeguardTest, GravacaoKeepsWhatTheMachineHeldAndTheListLoadsItBack) {
@@ -130,7 +134,7 @@ TEST_F(SafeguardTest, OnlyTheNewestTwentyStayAndAnEmptyListIsTold) {
   ASSERT_EQ(kept.size(), 20u);
   EXPECT_EQ(Read(kept[0]).size(), 5480u) << "the newest is the one just made";
   EXPECT_EQ(kept.back(), BackupFileName(BackupKind::Phonebook, {2020, 1, 7, 8, 0, 0, 0}));
-  EXPECT_EQ(Files().size(), 21u) << "a file that is not a backup stays";
+  EXPECT_EQ(Names().size(), 21u) << "a file that is not a backup stays";
 }
 
 TEST_F(SafeguardTest, AnEntryTheMachineStoredWronglyIsTold) {
@@ -193,6 +197,93 @@ TEST_F(SafeguardTest, LeavingWithUnsentEditsAsksOnce) {
     EXPECT_EQ(answerer.boxes[0].buttons, (std::vector<int>{IDCANCEL, IDYES, IDNO}));  // ids in order
     EXPECT_EQ(!IsWindow(Main()), c.closes) << c.answer;
     EXPECT_EQ(machine.state().phonebook[0].name == "NOVO NOME", c.sent) << c.answer;
+  }
+}
+
+TEST_F(SafeguardTest, AplicarKeepsTheSettingsTheMachineHeldAndTheListLoadsThemBack) {
+  Open(false);
+  const auto carried = machine.state().settings;
+  const SettingsBlock original = settingsBlock;
+  EXPECT_TRUE(RestoreEnabled()) << "on the Settings page";
+  Choose(SettingsWindow(), IDC_SET_TRAY1_SIZE, 0);
+  Press(SettingsWindow(), IDC_APPLY);
+  EXPECT_NE(machine.state().settings, carried);
+  std::vector<std::string> kept = ListBackups(BackupKind::Settings);
+  ASSERT_EQ(kept.size(), 1u);
+  const std::string first = Read(kept[0]);
+  EXPECT_EQ(first.rfind("[Settings]\r\n", 0), 0u) << first;
+  EXPECT_EQ(first.find("[Advanced]"), std::string::npos) << "the advanced settings were never read";
+
+  // The Advanced page's write keeps both, the settings as last sent.
+  Select(1);
+  EXPECT_TRUE(RestoreEnabled()) << "on the Advanced page";
+  const auto info = machine.state().systemInfo;
+  SetDlgItemTextA(AdvancedWindow(), IDC_ADV_TERMINAL_NAME, "FILIAL NORTE");
+  Press(AdvancedWindow(), IDC_APPLY);
+  EXPECT_NE(machine.state().systemInfo, info);
+  kept = ListBackups(BackupKind::Settings);
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_NE(Read(kept[0]).find("[Advanced]"), std::string::npos);
+  EXPECT_TRUE(ListBackups(BackupKind::Phonebook).empty());
+
+  // The older backup back on the Settings page: its settings, the advanced
+  // record untouched (the backup has none), nothing sent before Aplicar.
+  Select(0);
+  const SystemInfo advanced = systemInfo;
+  const size_t requests = machine.Requests().size();
+  RestoreRow(1);
+  EXPECT_EQ(std::memcmp(&settingsBlock, &original, sizeof original), 0);
+  EXPECT_EQ(SendDlgItemMessageA(SettingsWindow(), IDC_SET_TRAY1_SIZE, CB_GETCURSEL, 0, 0), 1) << "A4 again";
+  EXPECT_EQ(std::memcmp(&systemInfo, &advanced, sizeof advanced), 0);
+  EXPECT_EQ(machine.Requests().size(), requests);
+  Press(SettingsWindow(), IDC_APPLY);
+  EXPECT_EQ(machine.state().settings, carried);
+
+  Select(3);
+  EXPECT_FALSE(RestoreEnabled()) << "not on the Information page";
+}
+
+TEST_F(SafeguardTest, LeavingWithSettingsNotAppliedAsksOnce) {
+  struct Case {
+    int page;  // 0 Settings, 1 Advanced
+    bool change;
+    int answer;  // 0: no question expected
+    bool silent, closes, sent;
+  } cases[] = {
+      {1, false, 0, false, true, false},  // the Advanced page seen, nothing changed
+      {0, true, IDCANCEL, false, false, false},
+      {0, true, IDYES, false, true, true},
+      {1, true, IDNO, false, true, false},
+      {1, true, IDYES, false, true, true},
+      {0, true, IDYES, true, false, false},  // the machine does not take it: stay
+  };
+  for (const Case& c : cases) {
+    panel.reset();
+    Pump();
+    machine = K40Machine();
+    os.machine = &machine;
+    Open(false);
+    Select(c.page);
+    const auto settings = machine.state().settings;
+    const auto info = machine.state().systemInfo;
+    if (c.change && c.page == 0) Choose(SettingsWindow(), IDC_SET_TRAY1_SIZE, 0);
+    if (c.change && c.page == 1) SetDlgItemTextA(AdvancedWindow(), IDC_ADV_TERMINAL_NAME, "FILIAL NORTE");
+    if (c.silent) os.machine = nullptr;  // unplugged
+    answerer.boxes.clear();
+    if (c.answer) answerer.Expect(c.answer);
+    if (c.silent) answerer.Expect(IDOK);
+    SendMessageA(Main(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_EQ(answerer.boxes.size(), (c.answer ? 1u : 0u) + (c.silent ? 1u : 0u)) << c.page << c.answer;
+    if (c.answer) {
+      EXPECT_EQ(answerer.boxes[0].text, "Há alterações que ainda não foram enviadas à máquina. Enviar antes de sair?");
+    }
+    if (c.silent) {
+      EXPECT_EQ(answerer.boxes[1].text, "Não responde");
+    }
+    EXPECT_EQ(!IsWindow(Main()), c.closes) << c.page << c.answer;
+    const bool sent = machine.state().settings != settings || machine.state().systemInfo != info;
+    EXPECT_EQ(sent, c.sent) << c.page << c.answer;
   }
 }
 

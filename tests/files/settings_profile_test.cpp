@@ -97,3 +97,18 @@ TEST(SettingsProfile, ReadsNumbersAsLowBytesAndCutsTextsToTheirFields) {
 }
 
 }  // namespace
+
+TEST(SettingsProfile, BackupTextHoldsTheSectionsGiven) {
+  SettingsBlock settings{};
+  settings.redialCount = 7;
+  SystemInfo info{};
+  std::strcpy(info.terminalIdName, "LOJA");
+  const std::string both = SettingsProfileText(&settings, &info);
+  EXPECT_EQ(both.rfind("[Settings]\r\nCassette #1 paper size=0\r\n", 0), 0u);
+  EXPECT_NE(both.find("Redial count=7\r\n"), std::string::npos);
+  EXPECT_NE(both.find("Memory transmission=0\r\n[Advanced]\r\nTerminal ID Name=LOJA\r\n"), std::string::npos)
+      << "the last settings key, then the advanced section";
+  EXPECT_EQ(SettingsProfileText(&settings, nullptr), both.substr(0, both.find("[Advanced]")));
+  EXPECT_EQ(SettingsProfileText(nullptr, &info), both.substr(both.find("[Advanced]")));
+  EXPECT_EQ(SettingsProfileText(nullptr, nullptr), "");
+}

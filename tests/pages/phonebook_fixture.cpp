@@ -116,3 +116,8 @@ void PhonebookPanelTest::Command(WORD id) {
 }
 
 void PhonebookPanelTest::OnEditor(std::function<void(HWND)> script) { editorScript = std::move(script); }
+
+std::vector<uint8_t> TableBytes() {
+  auto* p = reinterpret_cast<const uint8_t*>(phonebookTable);
+  return std::vector<uint8_t>(p, p + speedDialCount * sizeof(PhonebookEntry));
+}

@@ -4,6 +4,7 @@
 // page's buttons, and the modal entry editor driven by a script.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,6 +51,9 @@ class PhonebookPanelTest : public ::testing::Test {
   std::unique_ptr<CMainPanel> panel;
   int editorsSeen = 0;
 };
+
+// The 80 entries of the program-wide table as bytes.
+std::vector<uint8_t> TableBytes();
 
 // Typed into an edit one WM_CHAR per byte, after selecting all its text.
 void Retype(HWND edit, const std::string& keys);
