@@ -40,3 +40,15 @@ function(rcp_add_gtest name)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})
   endif()
 endfunction()
+
+# rcp_add_window_gtest(<name> SOURCES <files...> LIBS <targets...>): a test of
+# windows under Wine, with the watchdog that ends a run stuck in a window, and
+# holding the shared display while it runs (other window tests look for
+# windows on it too).
+function(rcp_add_window_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  rcp_add_gtest(${name} SOURCES ${ARG_SOURCES} ${rcp_gui_watchdog} LIBS ${ARG_LIBS})
+  if(TEST ${name})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK rcp_display)
+  endif()
+endfunction()

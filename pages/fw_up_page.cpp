@@ -12,6 +12,7 @@
 #include "firmware/fw_transfer.h"
 #include "link/os.h"
 #include "link/trace.h"
+#include "pages/info_page.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
 
@@ -80,16 +81,7 @@ bool CFwUp::OnCommand(WORD id, WORD code, HWND control) {
 bool CFwUp::OnKillActive() { return !m_busy && CPropertyPage::OnKillActive(); }
 
 void CFwUp::OnRefresh() {
-  CWaitCursor wait;
-  bool ok = Mfp_GetSystemInfo();
-  // The machine needs a pause after each exchange before it takes the next.
-  BusyWait(500);
-  wait.Restore();
-  if (!ok) {
-    ReportLinkFailure(IDS_NO_ANSWER);
-    return;
-  }
-  MachineInfoRead();
+  if (ReadSystemInfoForPage()) MachineInfoRead();
 }
 
 void CFwUp::MachineInfoRead() {

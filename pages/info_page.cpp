@@ -47,16 +47,18 @@ bool CInfo::OnCommand(WORD id, WORD code, HWND control) {
   return true;
 }
 
-void CInfo::OnRefresh() {
+bool ReadSystemInfoForPage() {
   CWaitCursor wait;
   bool ok = Mfp_GetSystemInfo();
   // The machine needs a pause after each exchange before it takes the next.
   BusyWait(500);
   wait.Restore();
-  if (!ok) {
-    ReportLinkFailure(IDS_NO_ANSWER);
-    return;
-  }
+  if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+  return ok;
+}
+
+void CInfo::OnRefresh() {
+  if (!ReadSystemInfoForPage()) return;
 
   m_strModelName = systemInfo.modelName;
   m_strFwVersion = systemInfo.firmwareVersion;

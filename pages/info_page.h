@@ -7,6 +7,11 @@
 
 #include "widgets/property_page.h"
 
+// Reads the SystemInfo record for the Information and firmware pages: the
+// hourglass, the pause the machine needs after the exchange, "Não responde"
+// on failure. True when the record was read.
+bool ReadSystemInfoForPage();
+
 class CInfo : public CPropertyPage {
  public:
   CInfo();

@@ -14,14 +14,9 @@ runs="${1:-5}"
 tree="${RCP_TREE:-build/win64}"
 demo="$RCP_ROOT/$tree/dist/demo"
 
-source tools/setup.sh
-rcp_install_missing
-rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
-cmake --build "$tree" --target rcp_demo -j 2 >/dev/null
-
 unset DISPLAY
-source tools/wine-env.sh
-rcp_wine_setup "$demo/rcpanel.exe"
+source tools/setup.sh
+rcp_windows_tree "$tree" "$demo/rcpanel.exe" rcp_demo
 export WINEDEBUG=-all
 state="$(mktemp -d)"
 trap 'rm -rf "$state"' EXIT

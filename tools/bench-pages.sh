@@ -12,14 +12,9 @@ cd "$RCP_ROOT"
 rounds="${1:-5}"
 tree="${RCP_TREE:-build/win64}"
 
-source tools/setup.sh
-rcp_install_missing
-rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
-cmake --build "$tree" --target bench_pages -j 2 >/dev/null
-
 unset DISPLAY
-source tools/wine-env.sh
-rcp_wine_setup "$RCP_ROOT/$tree/tests/bench/bench_pages.exe"
+source tools/setup.sh
+rcp_windows_tree "$tree" "$RCP_ROOT/$tree/tests/bench/bench_pages.exe" bench_pages
 export WINEDEBUG=-all
 out="$(mktemp)"
 trap 'rm -f "$out"' EXIT

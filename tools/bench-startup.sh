@@ -22,14 +22,9 @@ tree="${RCP_TREE:-build/win64}"
 demo="$RCP_ROOT/$tree/dist/demo"
 minimal="$RCP_ROOT/$tree/tests/bench/bench_min_window.exe"
 
-source tools/setup.sh
-rcp_install_missing
-rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
-cmake --build "$tree" --target rcp_demo bench_min_window -j 2 >/dev/null
-
 unset DISPLAY
-source tools/wine-env.sh
-rcp_wine_setup "$demo/rcpanel.exe"
+source tools/setup.sh
+rcp_windows_tree "$tree" "$demo/rcpanel.exe" rcp_demo bench_min_window
 # Both programs run with the same debug channels: the panel's trace lines
 # carry Wine's timestamps (milliseconds of the raw monotonic clock).
 export WINEDEBUG=-all,+timestamp,+debugstr

@@ -12,17 +12,11 @@
 set -euo pipefail
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
-source tools/setup.sh
-rcp_install_missing
-
 tree="${RCP_TREE:-build/win64}"
-rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
-cmake --build "$tree" --target rcp_demo panel_shots -j "$(nproc)"
-
 # Always the private Xvfb: the same screen size and no other windows.
 unset DISPLAY
-source tools/wine-env.sh
-rcp_wine_setup "$RCP_ROOT/$tree/dist/demo/rcpanel.exe"
+source tools/setup.sh
+rcp_windows_tree "$tree" "$RCP_ROOT/$tree/dist/demo/rcpanel.exe" rcp_demo panel_shots
 
 work="$RCP_ROOT/$tree/screenshots"
 mkdir -p "$work" docs

@@ -37,6 +37,18 @@ rcp_configure() {
   fi
 }
 
+# rcp_windows_tree <tree> <program run under Wine> <target>...
+# A 64-bit Windows tree ready for a script that runs its programs: packages
+# installed, the tree configured, the targets built, the Wine prefix made.
+rcp_windows_tree() {
+  local tree="$1" program="$2"; shift 2
+  rcp_install_missing
+  rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
+  cmake --build "$tree" --target "$@" -j "$(nproc)" >/dev/null
+  source "$RCP_ROOT/tools/wine-env.sh"
+  rcp_wine_setup "$program"
+}
+
 # rcp_check_wow64 <build tree>
 # The tree's Wine prefix must run 32-bit programs (the installer and its
 # uninstaller) beside the 64-bit ones. A prefix made before wine32 was

@@ -3,10 +3,7 @@
 if(NOT RCP_WINDOWS)
   rcp_add_gtest(pbf_format_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/pbf_format_test.cpp LIBS rcp_pbf_format)
 else()
-  rcp_add_gtest(phonebook_file_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/phonebook_file_test.cpp ${rcp_gui_watchdog}
+  rcp_add_window_gtest(phonebook_file_tests
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/phonebook_file_test.cpp
     LIBS rcp_phonebook_test_support rcp_resources comctl32)
-  if(TEST phonebook_file_tests)
-    set_tests_properties(phonebook_file_tests PROPERTIES RESOURCE_LOCK rcp_display)
-  endif()
 endif()

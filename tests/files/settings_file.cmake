@@ -5,9 +5,6 @@ if(NOT RCP_WINDOWS)
   return()
 endif()
 
-rcp_add_gtest(settings_file_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_file_test.cpp ${rcp_gui_watchdog}
+rcp_add_window_gtest(settings_file_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_file_test.cpp
   LIBS rcp_phonebook_test_support rcp_app rcp_gui_test_support rcp_resources comctl32 comdlg32)
-if(TEST settings_file_tests)
-  set_tests_properties(settings_file_tests PROPERTIES RESOURCE_LOCK rcp_display)
-endif()

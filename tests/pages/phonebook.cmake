@@ -8,12 +8,7 @@ else()
     ${CMAKE_CURRENT_LIST_DIR}/phonebook_fixture.cpp
     ${CMAKE_CURRENT_LIST_DIR}/beep_recorder.cpp)
   target_link_libraries(rcp_phonebook_test_support PUBLIC rcp_app rcp_gui_test_support GTest::gtest)
-  rcp_add_gtest(phonebook_page_tests
+  rcp_add_window_gtest(phonebook_page_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/phonebook_page_test.cpp ${CMAKE_CURRENT_LIST_DIR}/edit_entry_test.cpp
-            ${rcp_gui_watchdog}
     LIBS rcp_phonebook_test_support rcp_resources comctl32)
-  # Looks for windows on the shared display.
-  if(TEST phonebook_page_tests)
-    set_tests_properties(phonebook_page_tests PROPERTIES RESOURCE_LOCK rcp_display)
-  endif()
 endif()

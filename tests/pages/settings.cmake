@@ -6,10 +6,6 @@ if(NOT RCP_WINDOWS)
   return()
 endif()
 
-rcp_add_gtest(settings_page_tests
+rcp_add_window_gtest(settings_page_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_page_test.cpp ${CMAKE_CURRENT_LIST_DIR}/advanced_page_test.cpp
-          ${rcp_gui_watchdog}
   LIBS rcp_phonebook_test_support rcp_app rcp_gui_test_support rcp_resources comctl32)
-if(TEST settings_page_tests)
-  set_tests_properties(settings_page_tests PROPERTIES RESOURCE_LOCK rcp_display)
-endif()
