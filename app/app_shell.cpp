@@ -23,6 +23,11 @@ int ShowAppMessage(HWND owner, UINT textId, UINT type) {
   return MessageBoxA(owner, text.c_str(), title.c_str(), type);
 }
 
+void* ShellFunction(const char* name) {
+  static HMODULE shell = LoadLibraryA("shell32.dll");
+  return shell ? reinterpret_cast<void*>(GetProcAddress(shell, name)) : nullptr;
+}
+
 int ReportLinkFailure(UINT textId) { return ShowAppMessage(mainWindow, textId, MB_ICONERROR); }
 
 namespace {

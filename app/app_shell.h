@@ -22,6 +22,11 @@ int ShowAppMessage(HWND owner, UINT textId, UINT type);
 // title as caption, OK only. Returns the box's result.
 int ReportLinkFailure(UINT textId);
 
+// A function of the shell library, which is loaded on first use: it is
+// large, only the guide and the backups need it, and loading it at start
+// would cost every run time and memory. Null when it cannot be had.
+void* ShellFunction(const char* name);
+
 // Enables (true) or greys (false) the phonebook file commands of the main
 // window's menu.
 void EnablePhonebookMenu(bool enable);

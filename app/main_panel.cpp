@@ -42,11 +42,7 @@ CMainPanel::OpenFn CMainPanel::documentOpener = &CMainPanel::OpenWithShell;
 
 HINSTANCE WINAPI CMainPanel::OpenWithShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                            LPCSTR directory, INT show) {
-  // The shell library is large and only the guide needs it: loading it at
-  // start would cost every run time and memory.
-  static HMODULE shell = LoadLibraryA("shell32.dll");
-  auto open = shell ? reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")))
-                    : nullptr;
+  auto open = reinterpret_cast<OpenFn>(ShellFunction("ShellExecuteA"));
   if (!open) return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
   return open(owner, verb, file, parameters, directory, show);
 }

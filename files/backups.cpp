@@ -41,8 +41,10 @@ std::string& BackupFolderOverride() {
 
 std::string BackupFolder() {
   if (!BackupFolderOverride().empty()) return BackupFolderOverride();
+  using FolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+  auto folderPath = reinterpret_cast<FolderPathFn>(ShellFunction("SHGetFolderPathA"));
   char base[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return {};
+  if (!folderPath || FAILED(folderPath(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return {};
   std::string folder = std::string(base) + "\\Dalvenor";
   CreateDirectoryA(folder.c_str(), nullptr);
   folder += "\\Backups";
