@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "commands/device_data.h"
@@ -47,15 +48,31 @@ bool Replace(const char* finished, const std::string& path) {
   return false;
 }
 
+// Collects a section's keys and writes the section in one call: one call
+// per key would have the profile functions rewrite the file 36 times.
 class FileWriter final : public ProfileWriter {
  public:
   explicit FileWriter(const char* path) : m_path(path) {}
   bool Write(const char* section, const char* key, const char* value) override {
-    return WritePrivateProfileStringA(section, key, value, m_path) != FALSE;
+    if (m_section != section && !Flush()) return false;
+    m_section = section;
+    m_lines.append(key).append("=").append(value).push_back('\0');
+    return true;
+  }
+  // Writes the section collected so far; false when it could not be written.
+  bool Flush() {
+    if (m_section.empty()) return true;
+    m_lines.push_back('\0');
+    const bool written = WritePrivateProfileSectionA(m_section.c_str(), m_lines.c_str(), m_path) != FALSE;
+    m_section.clear();
+    m_lines.clear();
+    return written;
   }
 
  private:
   const char* m_path;
+  std::string m_section;
+  std::string m_lines;  // "key=value\0" each
 };
 
 class FileReader final : public ProfileReader {
@@ -88,7 +105,7 @@ int SaveSettingsFile(const std::string& path) {
   char temp[MAX_PATH] = {};
   if (GetTempFileNameA(FolderOf(full).c_str(), "stf", 0, temp) == 0) return 0;
   FileWriter writer(temp);
-  bool written = WriteSettingsProfile(settingsBlock, systemInfo, writer);
+  bool written = WriteSettingsProfile(settingsBlock, systemInfo, writer) && writer.Flush();
   // No section, key or value: the profile functions write out and let go of
   // their cached copy of the file.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, temp);

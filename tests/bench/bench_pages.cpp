@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,7 +19,8 @@
 #include "app/main_panel.h"
 #include "commands/device_data.h"
 #include "emulator/k40_machine.h"
-#include "files/pbf_format.h"
+#include "files/phonebook_file.h"
+#include "files/settings_file.h"
 #include "link/device_link.h"
 #include "pages/page_set.h"
 #include "res/resource.h"
@@ -175,24 +175,20 @@ int main(int argc, char** argv) {
     bench.Close();
   }
 
-  // The phonebook file's own work (the file dialog is the user's time).
+  // The files' own work, through the program's own save and load (the file
+  // dialog is the user's time).
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
-  std::string path = std::string(folder) + "rcp-bench.pbf";
-  std::vector<uint8_t> bytes;
+  const std::string phonebook = std::string(folder) + "rcp-bench.pbf";
+  const std::string settings = std::string(folder) + "rcp-bench.stf";
   for (int round = 0; round < rounds; ++round) {
-    bench.Time("phonebook file: save (encode + write)", [&] {
-      bytes = EncodePhonebookFile(phonebookTable, speedDialCount);
-      std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                   static_cast<std::streamsize>(bytes.size()));
-    });
-    bench.Time("phonebook file: load (read + decode)", [&] {
-      std::ifstream in(path, std::ios::binary);
-      std::vector<uint8_t> read((std::istreambuf_iterator<char>(in)), {});
-      DecodePhonebookFile(read.data(), read.size(), phonebookTable, speedDialCount);
-    });
+    bench.Time("phonebook file: save", [&] { SavePhonebookFile(phonebook.c_str()); });
+    bench.Time("phonebook file: load", [&] { LoadPhonebookFile(phonebook.c_str()); });
+    bench.Time("settings file: save", [&] { SaveSettingsFile(settings); });
+    bench.Time("settings file: load", [&] { LoadSettingsFile(settings); });
   }
-  DeleteFileA(path.c_str());
+  DeleteFileA(phonebook.c_str());
+  DeleteFileA(settings.c_str());
   bench.Print();
   return 0;
 }
