@@ -220,6 +220,12 @@ K40Machine::K40Machine() : state_(DefaultState()) {}
 
 std::vector<MachineCommand> K40Machine::RequestKinds() const { return kinds_; }
 
+void K40Machine::ForgetRequests() {
+  requests_.clear();
+  kinds_.clear();
+  firmwareLogged_ = false;
+}
+
 size_t K40Machine::Pending() const { return reply_.size() - replyPos_; }
 
 size_t K40Machine::Send(uint8_t* buffer, size_t length) {

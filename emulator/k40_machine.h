@@ -162,6 +162,10 @@ class K40Machine {
   // image bytes before EndFirmware leaves no FirmwareData entry.
   const std::vector<std::vector<uint8_t>>& Requests() const { return requests_; }
   std::vector<MachineCommand> RequestKinds() const;
+  // Empties Requests() and RequestKinds(); an image still arriving goes on
+  // in a FirmwareData entry of its own. The host of a running panel keeps no
+  // history: it would grow with every command.
+  void ForgetRequests();
   // Complete requests that matched no command (dropped, not in Requests()).
   size_t IgnoredRequestCount() const { return ignoredRequests_; }
 

@@ -54,6 +54,7 @@ int32_t MachineHost::Receive(const uint8_t* bytes, int32_t length, bool waitForP
       changed = changed || ChangesState(kinds[i]);
     }
     if (changed) SaveLocked();
+    machine_.ForgetRequests();
   }
   const bool image = machine_.ReceivingFirmware();
   LeaveCriticalSection(&lock_);

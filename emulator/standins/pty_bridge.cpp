@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
           bool changed = false;
           for (size_t i = before; i < kinds.size(); ++i) changed = changed || ChangesState(kinds[i]);
           if (changed) machine.SaveState(statePath);
+          machine.ForgetRequests();
         }
         size_t got;
         while ((got = machine.Send(buffer, sizeof buffer)) > 0) outgoing.insert(outgoing.end(), buffer, buffer + got);

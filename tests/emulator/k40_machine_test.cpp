@@ -454,6 +454,15 @@ TEST(K40Firmware, LinkStartIsAnsweredThenEveryByteIsImage) {
   EXPECT_EQ(m.RequestKinds(), (std::vector<MachineCommand>{MachineCommand::FirmwareStart,
                                                            MachineCommand::FirmwareData}));
   EXPECT_EQ(m.Requests().back(), image);
+  // A host that forgets its log mid-image loses no image byte.
+  m.ForgetRequests();
+  EXPECT_TRUE(m.Requests().empty() && m.RequestKinds().empty());
+  EXPECT_EQ(m.Receive(image.data(), 4), 4u);
+  EXPECT_EQ(m.RequestKinds(), std::vector<MachineCommand>{MachineCommand::FirmwareData});
+  EXPECT_EQ(m.Requests().back(), Bytes(image.begin(), image.begin() + 4));
+  Bytes whole = image;
+  whole.insert(whole.end(), image.begin(), image.begin() + 4);
+  EXPECT_EQ(m.state().firmwareImage, whole);
 
   m.EndFirmware();
   EXPECT_FALSE(m.ReceivingFirmware());
