@@ -87,7 +87,7 @@ int SelectionStart(HWND edit) {
 
 }  // namespace
 
-CAdvanced::CAdvanced() : CPropertyPage(IDD_ADVANCED) {
+CAdvanced::CAdvanced() : CSettingsBackupPage(IDD_ADVANCED) {
   static_assert(std::size(kEdits) == std::extent_v<decltype(m_edits)>);
   AdvancedValues& v = m_values;
   BindCheck(IDC_ADV_ALARM_SOUND, v.alarmSound);
@@ -203,17 +203,6 @@ bool CAdvanced::HasUnappliedChanges() {
   if (GetHwnd() == nullptr) return false;
   const SystemInfo now = AsApplied();
   return m_fileShown || std::memcmp(&now, &m_shown, sizeof now) != 0;
-}
-
-bool CAdvanced::OnSetActive() {
-  CPropertyPage::OnSetActive();
-  EnableRestoreMenu(true);
-  return true;
-}
-
-bool CAdvanced::OnKillActive() {
-  EnableRestoreMenu(false);
-  return CPropertyPage::OnKillActive();
 }
 
 void CAdvanced::OnRefresh() {

@@ -8,9 +8,9 @@
 
 #include <windows.h>
 
+#include "pages/restore_backup.h"
 #include "pages/settings_values.h"
 #include "widgets/filter_edit.h"
-#include "widgets/property_page.h"
 
 // Set when the page's window is first created; never cleared. The settings
 // file's save reads the machine's advanced values only while it is clear.
@@ -19,7 +19,7 @@ extern bool advancedPageOpen;
 // refresh then shows the loaded values instead of reading the machine.
 extern bool advancedFromFile;
 
-class CAdvanced : public CPropertyPage {
+class CAdvanced : public CSettingsBackupPage {
  public:
   CAdvanced();
 
@@ -48,8 +48,6 @@ class CAdvanced : public CPropertyPage {
 
  protected:
   BOOL InitPage() override;
-  bool OnSetActive() override;
-  bool OnKillActive() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:

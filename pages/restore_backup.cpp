@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "app/app_shell.h"
 #include "res/resource.h"
 #include "widgets/window.h"
 
@@ -37,4 +38,15 @@ void CRestoreBackup::OnOK() {
   }
   m_chosen = static_cast<int>(row);
   EndDialog(IDOK);
+}
+
+bool CSettingsBackupPage::OnSetActive() {
+  CPropertyPage::OnSetActive();
+  EnableRestoreMenu(true);
+  return true;
+}
+
+bool CSettingsBackupPage::OnKillActive() {
+  EnableRestoreMenu(false);
+  return CPropertyPage::OnKillActive();
 }

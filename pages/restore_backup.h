@@ -1,5 +1,6 @@
 // CRestoreBackup: the list of backups of one kind, newest first, shown by
-// date and time; OK with a row chosen gives its index.
+// date and time; OK with a row chosen gives its index. CSettingsBackupPage:
+// a settings page, which the menu's restore item serves while it is shown.
 #pragma once
 
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "files/backup_names.h"
 #include "widgets/dialog.h"
+#include "widgets/property_page.h"
 
 class CRestoreBackup : public CDialog {
  public:
@@ -22,4 +24,13 @@ class CRestoreBackup : public CDialog {
  private:
   std::vector<std::string> m_names;
   BackupKind m_kind;
+};
+
+class CSettingsBackupPage : public CPropertyPage {
+ public:
+  using CPropertyPage::CPropertyPage;
+
+ protected:
+  bool OnSetActive() override;
+  bool OnKillActive() override;
 };

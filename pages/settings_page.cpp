@@ -92,7 +92,7 @@ SpinStep StepOf(int scrollCode) {
 
 }  // namespace
 
-CSettings::CSettings() : CPropertyPage(IDD_SETTINGS) {
+CSettings::CSettings() : CSettingsBackupPage(IDD_SETTINGS) {
   SettingsValues& v = m_values;
   BindComboIndex(IDC_SET_TRAY1_SIZE, v.tray1Size);
   BindComboIndex(IDC_SET_BYPASS_SIZE, v.bypassSize);
@@ -135,17 +135,6 @@ BOOL CSettings::InitPage() {
   // Without an answer the page's first values are the ones to compare with.
   if (!m_machineKnown) m_shown = settingsBlock;
   return TRUE;
-}
-
-bool CSettings::OnSetActive() {
-  CPropertyPage::OnSetActive();
-  EnableRestoreMenu(true);
-  return true;
-}
-
-bool CSettings::OnKillActive() {
-  EnableRestoreMenu(false);
-  return CPropertyPage::OnKillActive();
 }
 
 bool CSettings::HasUnappliedChanges() const {

@@ -6,10 +6,10 @@
 #pragma once
 
 #include "commands/device_data.h"
+#include "pages/restore_backup.h"
 #include "pages/settings_values.h"
-#include "widgets/property_page.h"
 
-class CSettings : public CPropertyPage {
+class CSettings : public CSettingsBackupPage {
  public:
   CSettings();
 
@@ -37,8 +37,6 @@ class CSettings : public CPropertyPage {
 
  protected:
   BOOL InitPage() override;
-  bool OnSetActive() override;
-  bool OnKillActive() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

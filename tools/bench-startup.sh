@@ -61,9 +61,11 @@ def program_pid(exe, since):
     for entry in os.listdir('/proc'):
         if not entry.isdigit() or int(entry) in since: continue
         try:
-            with open(f'/proc/{entry}/cmdline', 'rb') as f: cmd = f.read().decode(errors='replace').lower()
-            # The program's own process carries its Windows path ("Z:\\...").
-            if name not in cmd or not re.match(r'^[a-z]:\\', cmd): continue
+            with open(f'/proc/{entry}/cmdline', 'rb') as f:
+                arg0 = f.read().split(b'\0')[0].decode(errors='replace').strip().lower()
+            # The program's own process names the program (its Windows path
+            # or the name it was started by); the loader's names wine.
+            if re.split(r'[\\/]', arg0)[-1] != name: continue
             with open(f'/proc/{entry}/environ', 'rb') as f:
                 if f'WINEPREFIX={prefix}'.encode() not in f.read().split(b'\0'): continue
             return int(entry)

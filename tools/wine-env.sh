@@ -4,6 +4,28 @@
 #   exports WINEPREFIX (<build tree>/wineprefix unless RCP_WINEPREFIX is set),
 #   WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, LANG and DISPLAY; makes the prefix
 #   once; starts one persistent wineserver and, without a display, an Xvfb.
+#   On a host whose kernel runs no 32-bit programs, `wine` is the 64-bit
+#   loader alone (RCP_WINE32=0); otherwise RCP_WINE32=1.
+
+# rcp_wine_loader: Debian's `wine` starts the 32-bit loader whenever wine32 is
+# installed, and that loader cannot start at all where the kernel has 32-bit
+# emulation switched off. There a `wine` of our own, first in PATH, starts the
+# 64-bit loader: every 64-bit program still runs, 32-bit ones do not.
+rcp_wine_loader() {
+  [ -n "${RCP_WINE32:-}" ] && return 0
+  export RCP_WINE32=1
+  if [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    export RCP_WINE32=0
+    local bin="${TMPDIR:-/tmp}/rcp-wine64-only"
+    mkdir -p "$bin"
+    for name in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$name.$$"
+      chmod +x "$bin/$name.$$"
+      mv -f "$bin/$name.$$" "$bin/$name"
+    done
+    export PATH="$bin:$PATH"
+  fi
+}
 
 rcp_find_build_tree() {
   local dir
@@ -17,6 +39,7 @@ rcp_find_build_tree() {
 
 rcp_wine_setup() {
   local tree
+  rcp_wine_loader
   if [ -n "${RCP_WINEPREFIX:-}" ]; then
     export WINEPREFIX="$RCP_WINEPREFIX"
   else
@@ -50,7 +73,7 @@ rcp_wine_setup() {
     flock 9
     # A prefix made before 32-bit Wine was installed cannot start any program
     # once the 32-bit loader is there: make it again.
-    if [ -f "$WINEPREFIX/.rcp-ready" ] && [ -x /usr/lib/wine/wine ] &&
+    if [ -f "$WINEPREFIX/.rcp-ready" ] && [ "$RCP_WINE32" = 1 ] &&
        [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ]; then
       wineserver -k 9>&- 2>/dev/null || true
       rm -rf "$WINEPREFIX"

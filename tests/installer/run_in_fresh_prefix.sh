@@ -10,6 +10,14 @@ set -u
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 prefix="$1"; shift
 
+# setup.exe and its uninstaller are 32-bit programs.
+source "$here/../../tools/wine-env.sh"
+rcp_wine_loader
+if [ "$RCP_WINE32" = 0 ]; then
+  echo "skipped: this host's kernel runs no 32-bit programs (setup.exe is one)"
+  exit 77
+fi
+
 end_prefix() {
   [ -d "$prefix" ] || return 0
   # Only this prefix's server and the processes it serves.
