@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Long run of the real panel under Wine against the emulated machine: page
 # refreshes and phonebook and settings round trips, with the process's
-# figures at the start and the end (not a test; about half an hour by
+# figures at the start, after the refreshes, halfway and at the end (not a test; about half an hour by
 # default). Windows-side figures come from the Win32 queries (Wine answers
 # some with zeros); host-side ones from /proc of the panel's Wine process:
 # resident and anonymous (private) memory, threads and open files.
@@ -30,7 +30,7 @@ while kill -0 "$driver" 2>/dev/null; do
       anon="$(awk '/^RssAnon/ {print $2}' "/proc/$pid/status")"
       threads="$(awk '/^Threads/ {print $2}' "/proc/$pid/status")"
       files="$(ls "/proc/$pid/fd" | wc -l)"
-      printf '%-6s host: resident %6s KiB  private (anonymous) %6s KiB  threads %3s  open files %3s\n' \
+      printf '%-9s host: resident %6s KiB  private (anonymous) %6s KiB  threads %3s  open files %3s\n' \
         "$when" "$rss" "$anon" "$threads" "$files" >>"$log.host"
     fi
     rm -f "$request"

@@ -1,7 +1,8 @@
 // Soak run of the real panel (not a test; tools/soak.sh runs it): many page
 // refreshes and phonebook and settings round trips against the emulated
 // machine, with the process's handles, GDI and USER objects, windows and
-// private memory printed at the start and at the end. Growth is a leak.
+// private memory printed at the start, after the refreshes, halfway through
+// the round trips and at the end.
 //
 //   panel_soak <request file> [refreshes] [round trips]
 //
@@ -84,7 +85,7 @@ void AskHost(const char* when, DWORD pid) {
 }
 
 void Print(const char* when, const Figures& f) {
-  std::printf("%-6s handles %5lu  GDI objects %5lu  USER objects %5lu  windows %4lu  private %8.1f KiB\n", when,
+  std::printf("%-9s handles %5lu  GDI objects %5lu  USER objects %5lu  windows %4lu  private %8.1f KiB\n", when,
               static_cast<unsigned long>(f.handles), static_cast<unsigned long>(f.gdi),
               static_cast<unsigned long>(f.user), static_cast<unsigned long>(f.windows),
               f.privateBytes / 1024.0);
@@ -152,7 +153,15 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // Figures between the phases and halfway through the round trips: growth
+  // that goes on at each step is a leak, growth that stops is the heap settling.
+  const auto checkpoint = [&](const char* when) {
+    Print(when, Measure(panel.pid()));
+    AskHost(when, panel.pid());
+  };
+  checkpoint("refreshed");
   for (int i = 0; i < roundTrips; ++i) {
+    if (i == roundTrips / 2) checkpoint("half");
     bool ok = Click(panel, tab, kPhonebook, IDC_PB_READ) && Click(panel, tab, kPhonebook, IDC_PB_WRITE) &&
               Click(panel, tab, kSettings, IDC_REFRESH) && Click(panel, tab, kSettings, IDC_APPLY) &&
               Click(panel, tab, kAdvanced, IDC_REFRESH) && Click(panel, tab, kAdvanced, IDC_APPLY);
