@@ -3,9 +3,9 @@
 # refreshes and phonebook and settings round trips, with the process's
 # figures at the start, after the refreshes, halfway through the round trips
 # and at the end (not a test; about an hour by default). Windows-side
-# figures come from the Win32 queries (Wine answers
-# some with zeros); host-side ones from /proc of the panel's Wine process:
-# resident and anonymous (private) memory, threads and open files.
+# figures come from the Win32 queries (Wine answers some with zeros);
+# host-side ones from /proc of the panel's Wine process: resident and
+# anonymous (private) memory, threads and open files.
 #
 #   tools/soak.sh [refreshes] [round trips]      (default 500 50)
 set -euo pipefail
