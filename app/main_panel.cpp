@@ -121,8 +121,8 @@ void CMainPanel::CreatePageSet() {
   SetWindowLongPtrA(sheet, GWL_STYLE, GetWindowLongPtrA(sheet, GWL_STYLE) | WS_TABSTOP);
 
   panelSheet->SetTabImages(IDB_TABS, kTabImageWidth, kTabImageMask);
+  // The sheet made the first page active as it was created.
   FitSheet();
-  panelSheet->SetActivePage(0);
 }
 
 void CMainPanel::FitSheet() {

@@ -60,6 +60,18 @@ int TemplateHeight(const PROPSHEETPAGEA& desc) {
   return height;
 }
 
+// Puts the pages made so far on the tab control's page area.
+void PlacePages(HWND sheet) {
+  HWND tab = PropSheet_GetTabControl(sheet);
+  if (!tab) return;
+  RECT area = DisplayArea(tab);
+  ::MapWindowPoints(tab, sheet, reinterpret_cast<POINT*>(&area), 2);
+  for (int i = 0, count = TabCtrl_GetItemCount(tab); i < count; ++i)
+    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
+      ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Shortens the tab control by `removed` pixels, puts the pages made so far on
 // its page area and moves the hidden buttons up with it.
 void ShortenTabs(HWND sheet, int removed) {
@@ -69,12 +81,7 @@ void ShortenTabs(HWND sheet, int removed) {
   ::GetWindowRect(tab, &tabRect);
   ::SetWindowPos(tab, nullptr, 0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top - removed,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT area = DisplayArea(tab);
-  ::MapWindowPoints(tab, sheet, reinterpret_cast<POINT*>(&area), 2);
-  for (int i = 0, count = TabCtrl_GetItemCount(tab); i < count; ++i)
-    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
-      ::SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+  PlacePages(sheet);
   // The hidden buttons mark where the sheet ends; they move up with the rest.
   for (int id : {IDOK, IDCANCEL, kApplyButton, IDHELP}) {
     HWND button = ::GetDlgItem(sheet, id);
@@ -213,6 +220,8 @@ bool CPropertySheet::SetTabImages(UINT bitmapId, int imageWidth, COLORREF transp
     item.iImage = i;
     ::SendMessageA(tab, TCM_SETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
+  // Images can make the tabs taller, and the page area starts lower.
+  PlacePages(m_hWnd);
   return true;
 }
 
