@@ -154,16 +154,13 @@ std::string TabName(int index) {
 
 INT_PTR CALLBACK BareProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
-// What Wine alone takes to make, show and paint a page's template, with no
-// code of ours: the yardstick for a page's first display. The page goes on a
-// shown top-level window of the main window's template.
-double BareTemplateMs(int templateId) {
-  HWND main = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(IDD_MAINPANEL), nullptr, &BareProc, 0);
-  ShowWindow(main, SW_SHOW);
-  Pump();
-  double start = NowMs();
-  HWND page = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId), main, &BareProc, 0);
-  ShowWindow(page, SW_SHOW);
+HWND BareMainDialog() {
+  return CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(IDD_MAINPANEL), nullptr, &BareProc, 0);
+}
+
+// Paints what is shown of `main`, takes the time since `start`, then takes
+// the windows away.
+double PaintedMs(HWND main, double start) {
   UpdateWindow(main);
   Pump();
   double end = NowMs();
@@ -172,12 +169,25 @@ double BareTemplateMs(int templateId) {
   return end - start;
 }
 
+// What Wine alone takes to make, show and paint a page's template, with no
+// code of ours: the yardstick for a page's first display. The page goes on a
+// shown top-level window of the main window's template.
+double BareTemplateMs(int templateId) {
+  HWND main = BareMainDialog();
+  ShowWindow(main, SW_SHOW);
+  Pump();
+  double start = NowMs();
+  HWND page = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(templateId), main, &BareProc, 0);
+  ShowWindow(page, SW_SHOW);
+  return PaintedMs(main, start);
+}
+
 // The main window with its sheet and all its pages through the thin sheet
 // and page classes, none of the pages' own work: the yardstick for the main
 // window's first display.
 double BareMainWindowMs(const std::vector<int>& pageTemplates) {
   double start = NowMs();
-  HWND main = CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(IDD_MAINPANEL), nullptr, &BareProc, 0);
+  HWND main = BareMainDialog();
   std::vector<std::unique_ptr<CPropertyPage>> pages;
   CPropertySheet sheet;
   for (int id : pageTemplates) {
@@ -186,12 +196,7 @@ double BareMainWindowMs(const std::vector<int>& pageTemplates) {
   }
   sheet.Create(main);
   ShowWindow(main, SW_SHOW);
-  UpdateWindow(main);
-  Pump();
-  double end = NowMs();
-  DestroyWindow(main);
-  Pump();
-  return end - start;
+  return PaintedMs(main, start);
 }
 
 }  // namespace
