@@ -62,6 +62,9 @@ CMainPanel::~CMainPanel() {
 
 BOOL CMainPanel::OnInitDialog() {
   CDialog::OnInitDialog();
+  // Made ahead of time, the window stays disabled until it shows: a control
+  // that took the focus meanwhile would make it the active window, unseen.
+  if (m_preparing) EnableWindow(m_hWnd, FALSE);
   // Pages created below may report a failure at once; their boxes belong to
   // this window.
   SetAppMainWindow(m_hWnd);
@@ -70,7 +73,7 @@ BOOL CMainPanel::OnInitDialog() {
   CenterWindow(m_hWnd);
 
   // Another copy of the program finds this window by its title.
-  SetWindowTextA(m_hWnd, AppTitle().c_str());
+  if (!m_preparing) SetWindowTextA(m_hWnd, AppTitle().c_str());
 
   m_exitButton.Attach(m_hWnd, IDC_EXIT);
   m_exitButton.SetButtonIcon(IDI_EXIT);
@@ -80,7 +83,9 @@ BOOL CMainPanel::OnInitDialog() {
   m_helpButton.SetFlatLook(false, true);
 
   CreatePageSet();
-  return TRUE;
+  // A window made ahead of time gets its focus from the dialog manager when
+  // it shows and becomes active.
+  return m_preparing ? FALSE : TRUE;
 }
 
 void CMainPanel::DeletePageSet() {
@@ -105,8 +110,11 @@ void CMainPanel::CreatePageSet() {
   infoPage = new CInfo;
   advancedPage = new CAdvanced;
 
+  // Made ahead of the answer, the window bets on the usual one: every page.
+  m_fullSet = m_preparing || fullPanel;
+  settingsPage->m_readLater = m_preparing;
   panelSheet->EnableStackedTabs(false);
-  if (fullPanel) {
+  if (m_fullSet) {
     panelSheet->AddPage(*settingsPage);
     panelSheet->AddPage(*advancedPage);
     panelSheet->AddPage(*phonebookPage);
@@ -123,6 +131,26 @@ void CMainPanel::CreatePageSet() {
   panelSheet->SetTabImages(IDB_TABS, kTabImageWidth, kTabImageMask);
   // The sheet made the first page active as it was created.
   FitSheet();
+}
+
+void CMainPanel::PrepareDuringWait(void* panel) {
+  auto* self = static_cast<CMainPanel*>(panel);
+  self->m_preparing = true;
+  if (!self->Create()) self->m_preparing = false;
+}
+
+INT_PTR CMainPanel::Run() {
+  if (m_hWnd && m_preparing && m_fullSet == fullPanel) {
+    m_preparing = false;
+    SetWindowTextA(m_hWnd, AppTitle().c_str());
+    if (settingsPage->GetHwnd()) settingsPage->FirstRead();
+    EnableWindow(m_hWnd, TRUE);
+    return RunModal();
+  }
+  // No answer, or another page set: made again, as if never prepared.
+  if (m_hWnd) ::DestroyWindow(m_hWnd);
+  m_preparing = false;
+  return DoModal();
 }
 
 void CMainPanel::FitSheet() {
@@ -272,7 +300,8 @@ bool CMainPanel::SwitchPageByKey(const MSG& msg) {
 }
 
 void CMainPanel::OnDestroy() {
-  helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_QUIT, 0);
+  // A window that never showed has opened no help.
+  if (!m_preparing) helpEngine(m_hWnd, HelpFilePath().c_str(), HELP_QUIT, 0);
   // Boxes shown from now on have no window to belong to.
   if (AppMainWindow() == m_hWnd) SetAppMainWindow(nullptr);
 }

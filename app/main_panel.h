@@ -14,6 +14,16 @@ class CMainPanel : public CDialog {
   CMainPanel();
   ~CMainPanel() override;  // the page set (pages, sheet, tab images), then the buttons
 
+  // A wait job (link/trace.h) for the inquiry's wait: makes the window,
+  // hidden, with every page, so that building it costs the user no time of
+  // its own. Its title and the first page's read wait for Run: the machine
+  // is busy with the inquiry, and another copy must not find a window that
+  // has not shown.
+  static void PrepareDuringWait(void* panel);
+  // Runs the window modally once start-up is through: the prepared one when
+  // it has the page set that the answer asks for, else one made now.
+  INT_PTR Run();
+
   // The help engine at context 1 on the help file beside the program; with
   // no such file, or no engine (current Windows has none), the user's guide
   // beside the program in the user's browser.
@@ -67,6 +77,10 @@ class CMainPanel : public CDialog {
   bool SwitchPageByKey(const MSG& msg);
 
   HICON m_hIcon;
+  // Made by PrepareDuringWait and not run yet.
+  bool m_preparing = false;
+  // The window has every page (else the firmware page alone).
+  bool m_fullSet = false;
   CHoverButton m_exitButton;
   CHoverButton m_helpButton;
 };

@@ -13,6 +13,7 @@
 #include "app/startup_win32.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
+#include "link/trace.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
 
@@ -58,11 +59,13 @@ bool CPanelApp::Startup() {
 
   m_portType = ReadDriverPortType();
   Win32StartupUi ui;
+  CMainPanel panel;
+  SetWaitJob(&CMainPanel::PrepareDuringWait, &panel);
   const StartupResult result = StartUpMachine(ui, &DetectHostPlatform, &Mfp_Inquiry);
+  SetWaitJob(nullptr, nullptr);
   if (result == StartupResult::PortBusy || result == StartupResult::Aborted) return false;
 
-  CMainPanel panel;
-  panel.DoModal();
+  panel.Run();
   return false;
 }
 

@@ -15,6 +15,9 @@ namespace {
 
 constexpr size_t kLineBufferSize = 256;
 
+WaitJob pendingJob = nullptr;
+void* pendingContext = nullptr;
+
 // Formats into `line`; text that does not fit is cut, never overrun.
 void FormatCut(char (&line)[kLineBufferSize], size_t room, const char* format, va_list args) {
   int n = std::vsnprintf(line, room, format, args);
@@ -49,8 +52,18 @@ void DebugLine(const char* format, ...) {
 void BusyWait(uint32_t ms) {
   Os& os = TheOs();
   const uint32_t start = os.TickCount();
+  if (WaitJob job = pendingJob) {
+    // Taken before it runs: a wait inside the job must not run it again.
+    pendingJob = nullptr;
+    job(pendingContext);
+  }
   // Unsigned difference: a counter that wraps past 0xFFFFFFFF meanwhile still
   // yields the true elapsed time.
   while (static_cast<uint32_t>(os.TickCount() - start) < ms) {
   }
+}
+
+void SetWaitJob(WaitJob job, void* context) {
+  pendingJob = job;
+  pendingContext = context;
 }

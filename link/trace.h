@@ -14,4 +14,14 @@ void DebugLine(const char* format, ...) RCP_PRINTF_LIKE(1, 2);
 
 // Spins on the tick counter, without sleeping or pumping messages, until at
 // least `ms` have passed (unsigned difference, so a counter wrap is harmless).
+// A pending wait job (below) runs first, inside the same `ms`.
 void BusyWait(uint32_t ms);
+
+// Hands the next BusyWait a job to do instead of spinning idle: it runs once,
+// on this thread, after the wait has read its start tick, and the wait then
+// spins only what is left of its time (none when the job took longer). The
+// panel builds its main window, hidden, during the inquiry's wait this way.
+// The job must not talk to the machine; a wait inside it spins plainly.
+// Nullptr withdraws a job that has not run.
+using WaitJob = void (*)(void* context);
+void SetWaitJob(WaitJob job, void* context);

@@ -131,10 +131,14 @@ BOOL CSettings::InitPage() {
   CPropertyPage::InitPage();
   for (int id : kLimitOrder) ::SendMessageA(GetItem(id), EM_LIMITTEXT, kNumberEditLimit, 0);
   EnableMinutes();
+  if (!m_readLater) FirstRead();
+  return TRUE;
+}
+
+void CSettings::FirstRead() {
   OnRefresh();
   // Without an answer the page's first values are the ones to compare with.
   if (!m_machineKnown) m_shown = settingsBlock;
-  return TRUE;
 }
 
 bool CSettings::HasUnappliedChanges() const {

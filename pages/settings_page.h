@@ -16,6 +16,11 @@ class CSettings : public CSettingsBackupPage {
   // Reads the machine; on success shows the record, on failure reports
   // "Não responde" and keeps what the page shows.
   void OnRefresh();
+  // The read that the page's creation makes; then the values to compare with.
+  void FirstRead();
+  // Set before the page's window is made while the machine is busy with
+  // another request: the window's creation leaves FirstRead to the caller.
+  bool m_readLater = false;
   // Keeps a backup of what the machine held, then sends the record;
   // reports "Não responde" on failure. True when the machine took it.
   bool OnApply();

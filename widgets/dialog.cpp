@@ -25,24 +25,69 @@ CDialog::~CDialog() {
   if (hwnd && !m_modal && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
 }
 
+// One modal run of `dialog`: it is the innermost, and the message-filter hook
+// is in place while any run lasts.
+class CDialog::ModalScope {
+ public:
+  explicit ModalScope(CDialog* dialog) : m_dialog(dialog), m_outer(t_modalTop) {
+    t_modalTop = dialog;
+    if (!t_filterHook) {
+      t_filterHook = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr, ::GetCurrentThreadId());
+      m_ownsHook = t_filterHook != nullptr;
+    }
+    dialog->m_modal = true;
+    dialog->m_ended = false;
+  }
+  ~ModalScope() {
+    if (m_ownsHook) {
+      ::UnhookWindowsHookEx(t_filterHook);
+      t_filterHook = nullptr;
+    }
+    t_modalTop = m_outer;
+    m_dialog->m_modal = false;
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  CDialog* m_dialog;
+  CDialog* m_outer;
+  bool m_ownsHook = false;
+};
+
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;  // one window per object
-  m_modal = true;
-  CDialog* outer = t_modalTop;
-  t_modalTop = this;
-  bool ownsHook = false;
-  if (!t_filterHook) {
-    t_filterHook = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr, ::GetCurrentThreadId());
-    ownsHook = t_filterHook != nullptr;
+  ModalScope run(this);
+  return ::DialogBoxParamA(m_hInst, MAKEINTRESOURCEA(GetTemplateId()), m_hParent, &DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CDialog::RunModal() {
+  if (!m_hWnd || m_modal) return -1;
+  ModalScope run(this);
+  HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+  const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
+  if (disableOwner) ::EnableWindow(owner, FALSE);
+  ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  MSG msg;
+  while (!m_ended && m_hWnd) {
+    const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // WM_QUIT belongs to the loop outside this one.
+      if (got == 0) ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    // IsDialogMessage passes the message to the filter hook first, as the
+    // dialog manager's loop does.
+    if (!::IsDialogMessageA(m_hWnd, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
   }
-  INT_PTR result = ::DialogBoxParamA(m_hInst, MAKEINTRESOURCEA(GetTemplateId()), m_hParent, &DialogProc,
-                                     reinterpret_cast<LPARAM>(this));
-  if (ownsHook) {
-    ::UnhookWindowsHookEx(t_filterHook);
-    t_filterHook = nullptr;
-  }
-  t_modalTop = outer;
-  m_modal = false;
+  // The owner back before the window goes, so that it is the one activated.
+  if (disableOwner) ::EnableWindow(owner, TRUE);
+  const INT_PTR result = m_ended ? m_result : -1;
+  if (m_hWnd) ::DestroyWindow(m_hWnd);
   return result;
 }
 
@@ -55,9 +100,11 @@ HWND CDialog::Create() {
 
 void CDialog::EndDialog(INT_PTR result) {
   if (!m_hWnd) return;
-  if (m_modal)
+  if (m_modal) {
+    m_ended = true;
+    m_result = result;
     ::EndDialog(m_hWnd, result);
-  else
+  } else
     ::DestroyWindow(m_hWnd);
 }
 

@@ -1,5 +1,6 @@
 // CDialog: a dialog on a template of the panel's resources, modal
-// (DialogBoxParamA) or modeless (CreateDialogParamA, which the tests use).
+// (DialogBoxParamA) or modeless (CreateDialogParamA, which the tests use); a
+// modeless one made hidden ahead of time can later be run modally.
 // Binding and message dispatch are CDialogWindow's; this class adds the
 // modal run, ending, OK / Cancel and the look at messages before dispatch.
 #pragma once
@@ -18,6 +19,13 @@ class CDialog : public CDialogWindow {
   // Creates the dialog modeless (hidden unless the template says WS_VISIBLE);
   // nullptr when it fails or the object already has a window.
   HWND Create();
+  // Runs a dialog made by Create (hidden, say, until it is ready) modally:
+  // shows it and
+  // takes its messages as the dialog manager's own modal loop would (the
+  // owner disabled, PreTranslateMessage, the dialog keys) until it ends.
+  // Returns the EndDialog result, or -1 without such a window; the window is
+  // destroyed either way.
+  INT_PTR RunModal();
   // Ends a modal run, or destroys a modeless dialog.
   void EndDialog(INT_PTR result);
 
@@ -36,8 +44,12 @@ class CDialog : public CDialogWindow {
   INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  class ModalScope;
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam);
 
   bool m_modal = false;
+  // Set by EndDialog: RunModal's loop ends on it.
+  bool m_ended = false;
+  INT_PTR m_result = 0;
 };

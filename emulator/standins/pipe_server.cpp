@@ -8,6 +8,10 @@
 namespace {
 
 constexpr size_t kRingSize = 64;
+// Made before Start returns: the panel's pipe test and its first request.
+// The server's thread makes the rest, so that the panel's start does not
+// wait for all of them.
+constexpr size_t kReadyAtStart = 2;
 constexpr DWORD kPipeBuffer = 65536;
 // How often the idle thread looks at the clock (firmware end of stream).
 constexpr DWORD kIdlePollMs = 50;
@@ -22,7 +26,7 @@ PipeServer::PipeServer(std::string name, Direction direction, MachineHost& host)
 }
 
 bool PipeServer::Start() {
-  for (size_t i = 0; i < kRingSize; ++i) {
+  for (size_t i = 0; i < kReadyAtStart; ++i) {
     Instance* instance = MakeInstance();
     if (instance == nullptr) break;
     ring_.push_back(instance);
@@ -43,15 +47,25 @@ bool PipeServer::Start() {
 bool PipeServer::Busy() {
   EnterCriticalSection(&lock_);
   bool busy = serving_;
-  for (size_t i = 0; !busy && i < ring_.size(); ++i) {
-    Instance* instance = ring_[i];
-    // The connect event alone is not enough: Wine signals it only once the
-    // thread that issued the connect has run the completion, which can trail
-    // a client that has already written and gone. Bytes waiting in the
-    // instance are seen at once.
+  if (!busy && !ring_.empty()) {
+    // A client gets the oldest listening instance, the front of the ring. Its
+    // connect event alone is not enough: Wine signals it only once the thread
+    // that issued the connect has run the completion, which can trail a
+    // client that has already written and gone; bytes waiting in it are seen
+    // at once. Every other instance is looked at through its event, all in
+    // one wait: a look per instance costs the reader milliseconds.
+    Instance* front = ring_.front();
     DWORD waiting = 0;
-    busy = instance->connected || WaitForSingleObject(instance->event, 0) == WAIT_OBJECT_0 ||
-           (PeekNamedPipe(instance->pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0);
+    busy = PeekNamedPipe(front->pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0;
+    HANDLE events[MAXIMUM_WAIT_OBJECTS];
+    for (size_t first = 0; !busy && first < ring_.size(); first += MAXIMUM_WAIT_OBJECTS) {
+      DWORD count = 0;
+      for (size_t i = first; i < ring_.size() && count < MAXIMUM_WAIT_OBJECTS; ++i) {
+        busy = busy || ring_[i]->connected;
+        events[count++] = ring_[i]->event;
+      }
+      busy = busy || WaitForMultipleObjects(count, events, FALSE, 0) < WAIT_OBJECT_0 + count;
+    }
   }
   LeaveCriticalSection(&lock_);
   return busy;
@@ -104,6 +118,20 @@ DWORD WINAPI PipeServer::ThreadMain(void* self) {
 
 void PipeServer::Run() {
   for (;;) {
+    EnterCriticalSection(&lock_);
+    const bool shortOfInstances = ring_.size() < kRingSize;
+    LeaveCriticalSection(&lock_);
+    if (shortOfInstances) {
+      // Appended behind the ones listening already: clients keep coming to
+      // the oldest, the front.
+      if (Instance* fresh = MakeInstance()) {
+        EnterCriticalSection(&lock_);
+        ring_.push_back(fresh);
+        LeaveCriticalSection(&lock_);
+        continue;
+      }
+    }
+
     EnterCriticalSection(&lock_);
     Instance* instance = ring_.empty() ? nullptr : ring_.front();
     LeaveCriticalSection(&lock_);

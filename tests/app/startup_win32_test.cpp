@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,20 @@ int32_t RCP_WINAPI RefusePort(uint32_t) { return 0; }
 int32_t RCP_WINAPI ReleasePort(uint32_t port) {
   releaseArgs.push_back(port);
   return 1;
+}
+
+// How many debugger lines had been written when each top-level dialog of
+// this thread was made.
+std::vector<size_t> dialogsMadeAt;
+MachineOs* tracedOs = nullptr;
+
+LRESULT CALLBACK NoteDialogs(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (create->hwndParent == nullptr && create->lpszClass == MAKEINTATOM(32770) && tracedOs)
+      dialogsMadeAt.push_back(tracedOs->debugLines.size());
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 class StartupWin32Test : public testing::Test {
@@ -140,7 +155,22 @@ TEST_F(StartupWin32Test, RetrySearchesAgainAndAbortEnds) {
 
 TEST_F(StartupWin32Test, AnsweringMachineGetsTheFullPanelAndATable) {
   os.machine = &machine;
+  tracedOs = &os;
+  dialogsMadeAt.clear();
+  HHOOK hook = SetWindowsHookExA(WH_CBT, &NoteDialogs, nullptr, GetCurrentThreadId());
   EXPECT_FALSE(app.Startup());
+  UnhookWindowsHookEx(hook);
+  tracedOs = nullptr;
+  // The main window was made while the machine worked on the inquiry: after
+  // the request, before the answer; its first page read only after that.
+  ASSERT_EQ(dialogsMadeAt.size(), 1u);
+  const auto made = os.debugLines.begin() + static_cast<std::ptrdiff_t>(dialogsMadeAt[0]);
+  const auto answer = std::find(os.debugLines.begin(), os.debugLines.end(), "Length = 39 \n");
+  EXPECT_NE(std::find(os.debugLines.begin(), made, "WriteData = 8 \n"), made);
+  EXPECT_TRUE(made <= answer) << "made before the inquiry's answer";
+  EXPECT_EQ(std::count(os.debugLines.begin(), os.debugLines.end(), "Length = 23 \n"), 1)
+      << "the settings page read once, after the answer";
+  EXPECT_TRUE(std::find(answer, os.debugLines.end(), "Length = 23 \n") != os.debugLines.end());
   EXPECT_TRUE(answerer.boxes.empty());
   ASSERT_EQ(tabs.size(), 1u);
   EXPECT_EQ(tabs[0].size(), 5u);
