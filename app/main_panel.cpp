@@ -139,18 +139,19 @@ void CMainPanel::PrepareDuringWait(void* panel) {
   if (!self->Create()) self->m_preparing = false;
 }
 
-INT_PTR CMainPanel::Run() {
+bool CMainPanel::FinishPrepared() {
   if (m_hWnd && m_preparing && m_fullSet == fullPanel) {
     m_preparing = false;
     SetWindowTextA(m_hWnd, AppTitle().c_str());
     if (settingsPage->GetHwnd()) settingsPage->FirstRead();
     EnableWindow(m_hWnd, TRUE);
-    return RunModal();
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    return true;
   }
   // No answer, or another page set: made again, as if never prepared.
   if (m_hWnd) ::DestroyWindow(m_hWnd);
   m_preparing = false;
-  return DoModal();
+  return false;
 }
 
 void CMainPanel::FitSheet() {

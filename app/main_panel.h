@@ -20,9 +20,13 @@ class CMainPanel : public CDialog {
   // is busy with the inquiry, and another copy must not find a window that
   // has not shown.
   static void PrepareDuringWait(void* panel);
+  // Once the machine has answered: gives the prepared window its title, its
+  // first page's read, and shows it. False when there is no prepared window
+  // or the answer asks for another page set (such a window is destroyed).
+  bool FinishPrepared();
   // Runs the window modally once start-up is through: the prepared one when
-  // it has the page set that the answer asks for, else one made now.
-  INT_PTR Run();
+  // it can be finished, else one made now.
+  INT_PTR Run() { return FinishPrepared() ? RunModal() : DoModal(); }
 
   // The help engine at context 1 on the help file beside the program; with
   // no such file, or no engine (current Windows has none), the user's guide
