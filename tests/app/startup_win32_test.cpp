@@ -185,6 +185,26 @@ TEST_F(StartupWin32Test, AnsweringMachineGetsTheFullPanelAndATable) {
   EXPECT_EQ(phonebookTable, nullptr);
 }
 
+TEST_F(StartupWin32Test, AFirstPageThatGetsNoAnswerSaysSoBeforeTheWindowShows) {
+  os.machine = &machine;
+  machine.SetFault(MachineCommand::GetSettings, {MachineFault::Silent});
+  answerer.Expect(IDOK);
+  size_t boxesWhenShown = 0;
+  auto record = answerer.onMainWindow;
+  answerer.onMainWindow = [&](HWND main) {
+    boxesWhenShown = answerer.boxes.size();
+    record(main);
+  };
+  EXPECT_FALSE(app.Startup());
+  ASSERT_EQ(answerer.boxes.size(), 1u);
+  EXPECT_EQ(answerer.boxes[0].text, "Não responde");
+  ASSERT_EQ(mainWindows.size(), 1u);
+  EXPECT_EQ(answerer.boxes[0].owner, mainWindows[0]) << "the box belongs to the main window";
+  EXPECT_EQ(boxesWhenShown, 1u) << "told before the window shows";
+  EXPECT_EQ(tabs[0].size(), 5u);
+  app.Shutdown();
+}
+
 TEST_F(StartupWin32Test, BusyPortEndsAtOnceAndIsStillReleased) {
   os.libraries["portlend.dll"] = {{"PortAcquire", reinterpret_cast<void*>(&RefusePort)},
                                   {"PortRelease", reinterpret_cast<void*>(&ReleasePort)}};
