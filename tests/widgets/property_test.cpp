@@ -190,9 +190,18 @@ TEST_F(SheetTest, CreationShowsTheInitialValuesWithoutNotifyingHandlers) {
 TEST_F(SheetTest, ShowValuesDispatchesNoChangeNotifications) {
   Make({&first});
   first.text = "outro";
+  first.radio = 1;
   first.ShowValues();
   EXPECT_TRUE(first.handled.empty()) << "first: " << first.handled.front();
   EXPECT_FALSE(first.IsExchanging());
+  HWND radio1 = Item(first, IDC_T_RADIO1), radio2 = Item(first, IDC_T_RADIO2);
+  EXPECT_EQ(::SendMessageA(radio1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(::SendMessageA(radio2, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::GetWindowLongA(radio2, GWL_STYLE) & (BS_TYPEMASK | WS_TABSTOP), BS_AUTORADIOBUTTON | WS_TABSTOP)
+      << "still an automatic radio button, and the group's tab stop";
+  ::SendMessageA(radio1, BM_CLICK, 0, 0);
+  EXPECT_EQ(::SendMessageA(radio2, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "a click still clears the group";
+  first.handled.clear();
 
   // The same change made outside an exchange is the user's and is handled.
   ::SetWindowTextA(Item(first, IDC_T_TEXT), "digitado");
