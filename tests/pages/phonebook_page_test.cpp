@@ -179,6 +179,8 @@ TEST_F(PhonebookPageTest, EditAndDeleteThenGravacaoSendsThePaddedTable) {
 TEST_F(PhonebookPageTest, LeituraRefillsAndEachFailedActionShowsOneBox) {
   Open();
   machine.state().phonebook[79] = {"ULTIMO", "1234567"};
+  SelectRow(79);
+  SendMessageA(List(), LVM_ENSUREVISIBLE, 79, FALSE);
   const uint64_t start = os.virtualMs;
   Click(IDC_PB_READ);
   // The read's 1,000 ms spin and 1,000 ms sleep, then the page's 500 ms spin.
@@ -186,6 +188,11 @@ TEST_F(PhonebookPageTest, LeituraRefillsAndEachFailedActionShowsOneBox) {
   EXPECT_LT(os.virtualMs - start, 2600u);
   const std::vector<std::string> rows = Rows();
   EXPECT_EQ(rows[79], " 80|ULTIMO|1234567");
+  // Refilled as a new list would be: nothing selected or focused, at the top.
+  EXPECT_EQ(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED | LVNI_FOCUSED), -1);
+  EXPECT_EQ(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  EXPECT_EQ(SendMessageA(List(), LVM_GETSELECTIONMARK, 0, 0), -1);
+  EXPECT_EQ(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0), 0);
 
   os.machine = nullptr;  // cable pulled
   for (int button : {IDC_PB_READ, IDC_PB_WRITE, IDC_PB_READ}) {
