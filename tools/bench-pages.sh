@@ -5,11 +5,11 @@
 # link cost the user), the phonebook file's own work, and then the firmware
 # transfer's per-chunk work natively (tools/bench-firmware.sh).
 #
-#   tools/bench-pages.sh [rounds]      (tree: build/win64, or $RCP_TREE)
+#   tools/bench-pages.sh [rounds, 15]      (tree: build/win64, or $RCP_TREE)
 set -euo pipefail
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
-rounds="${1:-5}"
+rounds="${1:-15}"
 tree="${RCP_TREE:-build/win64}"
 
 unset DISPLAY
