@@ -1,14 +1,21 @@
 // Subclassing of dialog controls and the reflection of parent notifications.
 #include "widgets/control.h"
 
+#include <unordered_map>
+
 namespace {
-// The object is found through a window property: GWLP_USERDATA of a control
-// belongs to whoever created it.
-constexpr char kObjectProp[] = "RcpControlObject";
-// The control's own procedure, kept beside the object: when someone else
-// subclassed the control after us, Detach cannot unhook, and the messages
-// still reaching SubclassProc must go on to the original procedure.
-constexpr char kProcProp[] = "RcpControlProc";
+// Each subclassed control's object and its own procedure. GWLP_USERDATA of a
+// control belongs to whoever created it, and a window property costs a round
+// trip to the window server under Wine, for every message; controls get
+// their messages on the thread that made them. The procedure stays after the
+// object lets go when someone else subclassed the control after us: Detach
+// cannot unhook then, and the messages still reaching SubclassProc must go on
+// to the original procedure.
+struct Subclassed {
+  CControl* object;
+  WNDPROC oldProc;
+};
+thread_local std::unordered_map<HWND, Subclassed> t_subclassed;
 
 HWND ControlOfMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -44,21 +51,26 @@ bool CControl::Attach(HWND dialog, int controlId) {
   m_hParent = dialog;
   m_hInst = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(control, GWLP_HINSTANCE));
   m_hWnd = control;
-  ::SetPropA(control, kObjectProp, this);
+  // Changing the procedure sends the control nothing: the entry is in place
+  // before its first message.
   m_oldProc = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
-  ::SetPropA(control, kProcProp, reinterpret_cast<HANDLE>(m_oldProc));
+  t_subclassed[control] = {this, m_oldProc};
   return true;
 }
 
 void CControl::Detach() {
   if (!m_hWnd) return;
-  if (::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this) {
-    ::RemovePropA(m_hWnd, kObjectProp);
-    auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC));
+  auto found = t_subclassed.find(m_hWnd);
+  if (found != t_subclassed.end() && found->second.object == this) {
+    found->second.object = nullptr;
+    auto current = ::IsWindow(m_hWnd) ? reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC))
+                                      : nullptr;
     if (current == &SubclassProc) {
       ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
-      ::RemovePropA(m_hWnd, kProcProp);
+      t_subclassed.erase(found);
+    } else if (!current) {
+      t_subclassed.erase(found);
     }
   }
   m_hWnd = nullptr;
@@ -68,7 +80,9 @@ void CControl::Detach() {
 int CControl::GetId() const { return m_hWnd ? ::GetDlgCtrlID(m_hWnd) : 0; }
 
 CControl* CControl::FromHandle(HWND control) {
-  return control ? static_cast<CControl*>(::GetPropA(control, kObjectProp)) : nullptr;
+  if (!control) return nullptr;
+  auto found = t_subclassed.find(control);
+  return found == t_subclassed.end() ? nullptr : found->second.object;
 }
 
 bool CControl::ReflectToControl(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -108,12 +122,13 @@ LRESULT CControl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CControl* self = FromHandle(hwnd);
-  auto old = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kProcProp));
+  auto found = t_subclassed.find(hwnd);
+  CControl* self = found == t_subclassed.end() ? nullptr : found->second.object;
+  WNDPROC old = found == t_subclassed.end() ? nullptr : found->second.oldProc;
   if (msg == WM_NCDESTROY) {
     // Last message of the window: unhook so the object can outlive it.
     if (self) self->Detach();
-    ::RemovePropA(hwnd, kProcProp);
+    t_subclassed.erase(hwnd);
   } else if (self) {
     return self->WindowProc(msg, wParam, lParam);
   }

@@ -303,4 +303,36 @@ TEST_F(HoverButtonTest, RealPaintGoesThroughTheButton) {
   ::ReleaseDC(dialog.defaultButton.GetHwnd(), dc);
 }
 
+// ---- CControl ---------------------------------------------------------
+
+WNDPROC g_underTheirs = nullptr;
+int g_theirMessages = 0;
+LRESULT CALLBACK TheirProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ++g_theirMessages;
+  return ::CallWindowProcA(g_underTheirs, hwnd, msg, wParam, lParam);
+}
+
+class ControlTest : public GuiTest {};
+
+TEST_F(ControlTest, AControlSubclassedAfterUsStillWorksOnceWeLetGo) {
+  CDialog dialog(IDD_TEST_BUTTONS);
+  ASSERT_NE(dialog.Create(), nullptr);
+  HWND button = ::GetDlgItem(dialog.GetHwnd(), IDC_T_PLAIN);
+  CControl control;
+  ASSERT_TRUE(control.Attach(dialog, IDC_T_PLAIN));
+  EXPECT_EQ(CControl::FromHandle(button), &control);
+  EXPECT_FALSE(control.Attach(dialog, IDC_T_PLAIN)) << "already bound";
+  g_underTheirs = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TheirProc)));
+  control.Detach();
+  EXPECT_EQ(CControl::FromHandle(button), nullptr);
+  ::SetWindowTextA(button, "Outro");
+  char text[16] = {};
+  ::GetWindowTextA(button, text, sizeof text);
+  EXPECT_STREQ(text, "Outro") << "through theirs and ours to the button's own procedure";
+  EXPECT_GT(g_theirMessages, 0);
+  ::DestroyWindow(dialog.GetHwnd());
+  EXPECT_EQ(CControl::FromHandle(button), nullptr);
+}
+
 }  // namespace
