@@ -70,55 +70,42 @@ TEST(BusyWait, WaitsTheFullTimeAcrossTheTickCounterWrap) {
   EXPECT_EQ(os.NowMs(), 399u);  // wrapped
 }
 
-// A job handed to the next wait: what it costs on the clock and what it does
-// inside (a wait of its own, or nothing).
-struct JobCase {
-  const char* name;
-  uint32_t jobMs;
-  uint32_t innerWaitMs;
-  uint64_t waitUs;  // the outer wait from its start, job included (a tick read costs 1 us)
-};
-
-struct JobRun {
-  FakeOs* os;
-  const JobCase* test;
-  int runs = 0;
-};
-
-void RunJob(void* context) {
-  auto* run = static_cast<JobRun*>(context);
-  ++run->runs;
-  run->os->AdvanceMs(run->test->jobMs);
-  if (run->test->innerWaitMs) BusyWait(run->test->innerWaitMs);
-}
-
 TEST(BusyWait, AJobRunsOnceInsideTheWaitAndOnlyLengthensItWhenLonger) {
-  const JobCase cases[] = {
-      {"shorter than the wait", 400, 0, 1500001},
-      {"longer than the wait", 2000, 0, 2000002},  // then one tick read to see it is over
-      {"waits itself, plainly", 100, 300, 1500001},
+  struct Case {
+    const char* name;
+    uint32_t jobMs, innerWaitMs;  // its cost on the clock; a wait of its own
+    bool withdrawn;
+    uint64_t waitUs;  // the outer wait from its start (a tick read costs 1 us)
+    int runs;
   };
-  for (const JobCase& test : cases) {
+  const Case cases[] = {
+      {"shorter than the wait", 400, 0, false, 1500001, 1},
+      {"longer than the wait", 2000, 0, false, 2000002, 1},  // then one tick read to see it is over
+      {"waits itself, plainly", 100, 300, false, 1500001, 1},
+      {"withdrawn", 400, 0, true, 1500001, 0},
+  };
+  for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     FakeOs os;
-    JobRun run{&os, &test};
-    SetWaitJob(&RunJob, &run);
+    struct Run {
+      FakeOs& os;
+      const Case& test;
+      int runs = 0;
+    } run{os, test};
+    SetWaitJob(
+        [](void* context) {
+          auto* r = static_cast<Run*>(context);
+          ++r->runs;
+          r->os.AdvanceMs(r->test.jobMs);
+          if (r->test.innerWaitMs) BusyWait(r->test.innerWaitMs);
+        },
+        &run);
+    if (test.withdrawn) SetWaitJob(nullptr, nullptr);
     BusyWait(1500);
     EXPECT_EQ(os.nowUs, test.waitUs);
     BusyWait(10);
-    EXPECT_EQ(run.runs, 1);
+    EXPECT_EQ(run.runs, test.runs);
   }
-}
-
-TEST(BusyWait, AWithdrawnJobNeverRuns) {
-  FakeOs os;
-  JobCase test{"withdrawn", 400, 0, 0};
-  JobRun run{&os, &test};
-  SetWaitJob(&RunJob, &run);
-  SetWaitJob(nullptr, nullptr);
-  BusyWait(1500);
-  EXPECT_EQ(run.runs, 0);
-  EXPECT_EQ(os.nowUs, 1500001u);
 }
 
 }  // namespace
