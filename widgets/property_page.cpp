@@ -20,7 +20,7 @@ void ShowText(HWND control, const std::string& text) {
 }
 
 // Checking an automatic radio button makes it walk every control of its
-// dialog to clear the rest of its group, a window-manager round trip per
+// dialog to clear the rest of its group, a window-server round trip per
 // control under Wine (5 ms on the settings page). The exchange sets every
 // button of the group itself: a button already right is left alone, and
 // one to check is checked as a plain radio button.
