@@ -17,11 +17,14 @@ road=usb
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
 source tools/setup.sh
-rcp_install_missing
+rcp_install_missing run
 
 tree="${RCP_TREE:-build/win64}"  # another tree for trying the script
 echo "== building $tree"
-rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
+# The tests' sources come with the test command's packages; until then the tree has none.
+testing=OFF
+[ -d /usr/src/googletest ] && testing=ON
+rcp_configure "$tree" -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake" -DBUILD_TESTING=$testing
 targets=(rcp_demo)
 [ "$road" = parallel ] && targets+=(k40_pty_bridge)
 cmake --build "$tree" --target "${targets[@]}" -j "$(nproc)"

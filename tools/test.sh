@@ -7,13 +7,15 @@ RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
 source tools/setup.sh
 rcp_install_missing
+source tools/wine-env.sh
+rcp_wine_loader
 
 jobs="$(nproc)"
 echo "== configuring"
 rcp_configure build/native
 rcp_configure build/sanitize -DRCP_SANITIZE=ON
 CC=clang-14 CXX=clang++-14 rcp_configure build/fuzz -DRCP_FUZZ=ON
-rcp_configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake"
+rcp_configure build/win64 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw64.cmake" -DBUILD_TESTING=ON
 rcp_configure build/win32 -DCMAKE_TOOLCHAIN_FILE="$RCP_ROOT/cmake/toolchain-mingw32.cmake" \
   -DBUILD_TESTING=OFF
 
@@ -50,9 +52,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 ru
 run_ctest build/fuzz
 run_ctest build/win64
 [ "$failed" -eq 0 ] || status=1
-if [ "$skipped" -gt 0 ]; then
-  echo "$passed passed, $failed failed, $skipped skipped (see \"Skipped\" above)"
-else
-  echo "$passed passed, $failed failed"
-fi
+rcp_summary "$passed" "$failed" "$skipped"
 exit $status

@@ -4,18 +4,27 @@
 #   exports WINEPREFIX (<build tree>/wineprefix unless RCP_WINEPREFIX is set),
 #   WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, LANG and DISPLAY; makes the prefix
 #   once; starts one persistent wineserver and, without a display, an Xvfb.
-#   On a host whose kernel runs no 32-bit programs, `wine` is the 64-bit
-#   loader alone (RCP_WINE32=0); otherwise RCP_WINE32=1.
+#   Where 32-bit programs cannot run, `wine` is the 64-bit loader alone
+#   (RCP_WINE32=0, the reason in RCP_WINE32_WHY); otherwise RCP_WINE32=1.
 
-# rcp_wine_loader: Debian's `wine` starts the 32-bit loader whenever wine32 is
+# rcp_wine_loader: sets RCP_WINE32 (1 when 32-bit programs run, else 0) and
+# RCP_WINE32_WHY. Debian's `wine` starts the 32-bit loader whenever wine32 is
 # installed, and that loader cannot start at all where the kernel has 32-bit
 # emulation switched off. There a `wine` of our own, first in PATH, starts the
-# 64-bit loader: every 64-bit program still runs, 32-bit ones do not.
+# 64-bit loader: every 64-bit program still runs, 32-bit ones do not. Without
+# wine32 Debian's `wine` runs the 64-bit loader itself.
 rcp_wine_loader() {
   [ -n "${RCP_WINE32:-}" ] && return 0
-  export RCP_WINE32=1
+  export RCP_WINE32=1 RCP_WINE32_WHY=""
+  if ! [ -e "${RCP_WINE32_LOADER:-/usr/lib/wine/wine}" ]; then
+    RCP_WINE32=0
+    RCP_WINE32_WHY="$(cat "${RCP_SETUP_STATE:-/var/lib/rcp-setup}/wine32-missing" 2>/dev/null ||
+                      echo "32-bit Wine (wine32:i386) is not installed")"
+    return 0
+  fi
   if [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    export RCP_WINE32=0
+    RCP_WINE32=0
+    RCP_WINE32_WHY="this host's kernel runs no 32-bit programs"
     local bin="${TMPDIR:-/tmp}/rcp-wine64-only"
     mkdir -p "$bin"
     for name in wine wine-stable; do

@@ -14,7 +14,7 @@ prefix="$1"; shift
 source "$here/../../tools/wine-env.sh"
 rcp_wine_loader
 if [ "$RCP_WINE32" = 0 ]; then
-  echo "skipped: this host's kernel runs no 32-bit programs (setup.exe is one)"
+  echo "skipped: $RCP_WINE32_WHY (setup.exe is a 32-bit program)"
   exit 77
 fi
 
