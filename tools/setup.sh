@@ -68,6 +68,18 @@ rcp_apt_install() {
     echo "== apt cannot resolve the package set; trying again with $suite's own versions"
     rc=0
     apt-get install -y -q --no-install-recommends -t "$suite" "$@" >"$log" 2>&1 || rc=$?
+    # A 32-bit library must have the same version as its installed 64-bit
+    # twin; when only the twin has the newer version, both take the suite's.
+    local twins=() lib tries=0
+    while [ "$rc" != 0 ] && [ $((tries += 1)) -le 5 ]; do
+      lib="$(sed -n 's/.*Depends: \([^ :]*\):i386 .*but it is not going to be installed.*/\1/p' "$log" | head -1)"
+      [ -n "$lib" ] && dpkg-query -W "$lib:amd64" >/dev/null 2>&1 || break
+      [[ " ${twins[*]} " != *" $lib:amd64/$suite "* ]] || break
+      twins+=("$lib:amd64/$suite")
+      echo "== $lib:i386 needs its 64-bit twin at $suite's version: taking that"
+      rc=0
+      apt-get install -y -q --no-install-recommends --allow-downgrades -t "$suite" "$@" "${twins[@]}" >"$log" 2>&1 || rc=$?
+    done
   fi
   RCP_APT_ERROR="$(grep '^E: ' "$log" | tail -1 | sed 's/^E: //')"
   rm -f "$log"
