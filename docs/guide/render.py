@@ -6,7 +6,10 @@
 The pictures the Markdown names (the screenshots in docs/) are embedded in the
 page, so the installed guide is a single file that opens anywhere, and a
 rebuild picks up pictures that were taken again. A missing picture stops the
-build: a guide with holes must not ship.
+build: a guide with holes must not ship. The table of contents is added here,
+before the first section, so the Markdown read as it is carries no marker for
+it; headings keep their accents in their anchors, as Markdown viewers make
+them, so the guide's own links work in both.
 """
 import base64
 import html
@@ -15,6 +18,7 @@ import re
 import sys
 
 import markdown
+from markdown.extensions.toc import slugify_unicode
 
 IMAGE = re.compile(r'(<img\b[^>]*\bsrc=")([^"]+)(")')
 
@@ -36,12 +40,19 @@ def embed_images(body, base):
     return IMAGE.sub(inline, body)
 
 
+def with_contents(body, contents):
+    first = body.find("<h2")
+    return body if first < 0 else body[:first] + contents + "\n" + body[first:]
+
+
 def render(source, target):
     text = source.read_text(encoding="utf-8")
     title = next((line[2:].strip() for line in text.splitlines() if line.startswith("# ")), "Guia")
     converter = markdown.Markdown(extensions=["tables", "toc", "attr_list"],
-                                  extension_configs={"toc": {"title": "Conteúdo", "toc_depth": "2-2"}})
-    body = embed_images(converter.convert(text), source.parent)
+                                  extension_configs={"toc": {"title": "Conteúdo", "toc_depth": "2-2",
+                                                             "slugify": slugify_unicode}})
+    body = with_contents(converter.convert(text), converter.toc)
+    body = embed_images(body, source.parent)
     style = (source.parent / "guia.css").read_text(encoding="utf-8")
     page = (
         "<!DOCTYPE html>\n"
