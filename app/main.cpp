@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include "app/panel_app.h"
+#include "history/history.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
+  KeepEveryReading();
   CPanelApp app;
   app.Startup();
   app.Shutdown();

@@ -61,6 +61,11 @@ HeapBytes ReadBlockReply(uint8_t block, uint32_t waitMs, int replySize, const ch
 
 bool Mfp_Inquiry();
 bool Mfp_GetSystemInfo();
+struct SystemInfo;
+// Told of every successful Mfp_GetSystemInfo, after the record took the
+// reply: the programs keep the machine's counters with it. Null: no one.
+using SystemInfoListener = void (*)(const SystemInfo& info);
+void SetSystemInfoListener(SystemInfoListener listener);
 bool Mfp_GetSettings();
 bool Mfp_SetSettings();
 bool Mfp_SetAdvanced();

@@ -51,7 +51,11 @@ void Decode(const uint8_t* r, SystemInfo& info) {
   TakeText(info.serialNumber, r, 249);
 }
 
+SystemInfoListener systemInfoListener = nullptr;
+
 }  // namespace
+
+void SetSystemInfoListener(SystemInfoListener listener) { systemInfoListener = listener; }
 
 bool Mfp_GetSystemInfo() {
   int32_t received = 0;
@@ -65,6 +69,7 @@ bool Mfp_GetSystemInfo() {
   if (ok) {
     DebugLine("Length = %d \n", FrameLength(reply.get()));
     Decode(reply.get(), systemInfo);
+    if (systemInfoListener) systemInfoListener(systemInfo);
   }
   return ok;
 }

@@ -7,9 +7,11 @@
 
 #include "ctl/ctl_console.h"
 #include "ctl/ctl_run.h"
+#include "history/history.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  KeepEveryReading();
   CtlConsole console;
   return RunCtl(args, console, CtlLanguageFromLangId(GetUserDefaultUILanguage()));
 }

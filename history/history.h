@@ -71,6 +71,8 @@ enum class KeepResult { Kept, Unchanged, Failed };
 // Keeps what the record holds now in its machine's history.
 KeepResult KeepReading(const SystemInfo& info);
 KeepResult KeepReading(HistoryStore& store, const Reading& reading);
+// From now on every successful system-information read keeps a reading.
+void KeepEveryReading();
 
 // One machine's history as kept.
 struct MachineHistory {
