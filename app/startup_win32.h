@@ -5,10 +5,9 @@
 
 #include "link/device_link.h"
 
-// Takes the current directory out of the search for the driver package's
-// libraries. What remains, in order: the program's folder, the system
-// folder, the 16-bit system folder, the Windows folder, then the folders of
-// PATH.
+// Takes the current directory out of the process's library search. The
+// driver package's libraries do not depend on it: they are loaded by full
+// path from the program's and the system's folders (link/driver_library.h).
 void RemoveCurrentDirectoryFromDllSearch();
 
 // GetVersionExA (structure size 148) turned into the host family.

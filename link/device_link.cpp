@@ -21,6 +21,10 @@ const char* const kPortNames[] = {
 const char kWritePipeSuffix[] = "\\PIPE00";
 const char kReadPipeSuffix[] = "\\PIPE01";
 constexpr size_t kPipeSuffixLength = sizeof(kWritePipeSuffix) - 1;
+// The control port is a device: anything else (an empty name above all)
+// would make the pipes plain paths on the current drive.
+const char kDevicePrefix[] = "\\\\.\\";
+constexpr size_t kDevicePrefixLength = sizeof(kDevicePrefix) - 1;
 
 // The USB transfer library's calls are bounded to these sizes.
 constexpr int32_t kUsbWritePiece = 3072;
@@ -212,7 +216,8 @@ bool DeviceLink::SetUsbNames(const char* name) {
   if (name != nullptr) {
     size_t length = strnlen(name, kUsbNameSize);
     // Room for either suffix and the terminator in a 256-byte buffer.
-    fits = length + kPipeSuffixLength < static_cast<size_t>(kUsbNameSize);
+    fits = length + kPipeSuffixLength < static_cast<size_t>(kUsbNameSize) && length > kDevicePrefixLength &&
+           std::memcmp(name, kDevicePrefix, kDevicePrefixLength) == 0;
     if (fits) std::memcpy(source, name, length);
   }
   std::memset(controlPortName, 0, sizeof controlPortName);

@@ -38,7 +38,8 @@ class DeviceLink {
   static int32_t Read(uint8_t* buffer, int32_t length);
 
   // Zeroes the three names, then sets controlPortName and the two pipe names
-  // from `name`. False (names left empty) when a pipe suffix would not fit.
+  // from `name`. False (names left empty) when `name` is not a device name
+  // ("\\.\" and more) or a pipe suffix would not fit.
   static bool SetUsbNames(const char* name);
 
   // Back to the state of a fresh process (tests): OtherWindows, Lpt1, no

@@ -64,7 +64,8 @@ class Os {
   virtual uint32_t TickCount() = 0;                // GetTickCount
   virtual void SleepMs(uint32_t ms) = 0;           // Sleep
 
-  virtual OsLibrary LoadLib(const char* name) = 0;                  // LoadLibraryA
+  // A driver package's library, from the program's and the system's folders only.
+  virtual OsLibrary LoadLib(const char* name) = 0;
   virtual void* LibProc(OsLibrary library, const char* name) = 0;  // GetProcAddress
   virtual void FreeLib(OsLibrary library) = 0;                      // FreeLibrary
 };

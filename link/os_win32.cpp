@@ -1,6 +1,7 @@
 // The Win32 implementation of the OS seam: each call is the real function.
 #include <windows.h>
 
+#include "link/driver_library.h"
 #include "link/os.h"
 #include "link/port_io.h"
 
@@ -66,7 +67,7 @@ class Win32Os final : public Os {
   uint32_t TickCount() override { return GetTickCount(); }
   void SleepMs(uint32_t ms) override { Sleep(ms); }
 
-  OsLibrary LoadLib(const char* name) override { return LoadLibraryA(name); }
+  OsLibrary LoadLib(const char* name) override { return LoadDriverLibrary(name); }
   void* LibProc(OsLibrary library, const char* name) override {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
   }

@@ -78,11 +78,11 @@ TEST_F(LinkTest, UsbNamesMayBeBuiltFromTheControlPortBufferItself) {
 
 TEST_F(LinkTest, UsbNameWithoutRoomForASuffixLeavesTheRoadUnavailable) {
   ASSERT_TRUE(DeviceLink::SetUsbNames("\\\\.\\OLD"));
-  std::string longest(248, 'n');  // 248 + 7 = 255 characters: still fits
+  const std::string longest = "\\\\.\\" + std::string(244, 'n');  // 248 + 7 = 255 characters: still fits
   ASSERT_TRUE(DeviceLink::SetUsbNames(longest.c_str()));
   EXPECT_EQ(std::string(DeviceLink::writePipeName), longest + "\\PIPE00");
 
-  std::string tooLong(249, 'n');
+  const std::string tooLong = "\\\\.\\" + std::string(245, 'n');
   EXPECT_FALSE(DeviceLink::SetUsbNames(tooLong.c_str()));
   EXPECT_STREQ(DeviceLink::controlPortName, "");
   EXPECT_STREQ(DeviceLink::writePipeName, "");

@@ -42,7 +42,8 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 std::string Work(const std::string& name) { return kWorkDir + "\\" + name; }
 
 // One run of rcpctl with `args`; `machine` as K40_MACHINE.
-CtlResult RunCtl(const std::string& machine, const std::string& args, DWORD ms = 120000) {
+CtlResult RunCtl(const std::string& machine, const std::string& args, DWORD ms = 120000,
+                 const std::string& program = kDemoDir + "\\rcpctl.exe") {
   CtlResult run;
   SetEnvironmentVariableA("WINEDEBUG", "-all,+pid,+debugstr,err+module");
   SetEnvironmentVariableA("K40_MACHINE", machine.c_str());
@@ -57,7 +58,7 @@ CtlResult RunCtl(const std::string& machine, const std::string& args, DWORD ms =
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi{};
-  std::string command = "\"" + kDemoDir + "\\rcpctl.exe\" " + args;
+  std::string command = "\"" + program + "\" " + args;
   const uint64_t mark = StderrMark();
   bool created = false;
   for (int attempt = 0; attempt < 5 && !created; ++attempt) {
@@ -264,6 +265,48 @@ TEST(CtlFailures, ABusyPortEndsBeforeTheSearch) {
   EXPECT_EQ(r.debug, (std::vector<std::string>{"TRV 508 RCP: Port Acquire - FAILED",
                                                "TRV 508 RCP: Port Release - FALSE\n"}))
       << Describe(r);
+}
+
+TEST(CtlFailures, DriverLibrariesOnPathAreNeverLoaded) {
+  // rcpctl alone in a folder, the driver package's libraries planted in a
+  // folder on PATH as any user could; then where a driver package puts them.
+  const std::string alone = Work("alone"), planted = Work("on-path");
+  char system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  CreateDirectoryA(alone.c_str(), nullptr);
+  CreateDirectoryA(planted.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA((kDemoDir + "\\rcpctl.exe").c_str(), (alone + "\\rcpctl.exe").c_str(), FALSE));
+  const char* const kLibraries[] = {"portlend.dll", "usbduct.dll", "portlend-8.lock"};
+  auto place = [&](const std::string& folder, bool there) {
+    for (const char* name : kLibraries) {
+      const std::string path = folder + "\\" + name;
+      if (!there) {
+        DeleteFileA(path.c_str());
+      } else if (std::strstr(name, ".dll")) {
+        EXPECT_TRUE(CopyFileA((kDemoDir + "\\" + name).c_str(), path.c_str(), FALSE)) << path;
+      }
+    }
+  };
+  std::string path(32767, '\0');
+  path.resize(GetEnvironmentVariableA("PATH", &path[0], static_cast<DWORD>(path.size())));
+  SetEnvironmentVariableA("PATH", (planted + ";" + path).c_str());
+  place(planted, true);
+
+  const struct {
+    const char* where;
+    std::string folder;
+    DWORD code;
+  } cases[] = {{"on PATH only", "", 3}, {"beside the program", alone, 0}, {"in the system folder", system, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.where);
+    if (!c.folder.empty()) place(c.folder, true);
+    const CtlResult r = RunCtl(FreshMachine("ctl-planted"), "--port usb info", 120000, alone + "\\rcpctl.exe");
+    if (!c.folder.empty()) place(c.folder, false);
+    EXPECT_EQ(r.code, c.code) << Describe(r);
+    EXPECT_EQ(Count(r.debug, "TRV 508 RCP: Port Acquire - SUCCESS"), c.code == 0 ? 1 : 0) << Describe(r);
+  }
+  SetEnvironmentVariableA("PATH", path.c_str());
+  place(planted, false);
 }
 
 TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
