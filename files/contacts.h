@@ -23,8 +23,17 @@ struct Contact {
   bool groupDial = false;  // marked as a group dial by our own export
 };
 
+// A contacts file larger than this is refused, not read in part.
+constexpr size_t kMaxContactsFileBytes = size_t{16} << 20;
+// What the readers keep of a CSV field or a contact's name or number (cut
+// between characters), and of a vCard's unfolded line (pictures and the like
+// are longer, and not read).
+constexpr size_t kMaxContactsFieldBytes = 1024;
+constexpr size_t kMaxContactsLineBytes = size_t{64} << 10;
+
 enum class ContactsError {
   None,
+  TooLarge,      // over kMaxContactsFileBytes
   Empty,         // no bytes, or nothing but blanks
   Malformed,     // an unterminated quoted field or vCard
   NoColumns,     // a CSV without a name column
@@ -51,6 +60,13 @@ std::string Cp1252ToUtf8(const std::string& bytes);
 // RFC 4180 records. The delimiter is the one of ',' ';' and TAB that the first
 // record holds most of. False on a quoted field that never closes.
 bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& records);
+
+// A field that a spreadsheet would run as a formula (one starting with
+// '=', '+', '-', '@', TAB or CR, after any apostrophes) with an apostrophe
+// before it, and the same taken off again: ShieldCsvFormula and
+// UnshieldCsvFormula give every text back.
+std::string ShieldCsvFormula(const std::string& field);
+std::string UnshieldCsvFormula(const std::string& field);
 
 ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& options = {});
 // The CSV's column headers as UTF-8, for the user to choose the number
@@ -119,6 +135,9 @@ void ApplyImport(PhonebookEntry* table, size_t count, ImportMode mode,
 
 // The entries that are not empty. CSV: UTF-8 with a BOM, CRLF records,
 // columns Slot, Name, Number, Group. vCard 3.0: one card per entry. Group
-// dials are marked and their numbers left out.
+// dials are marked and their numbers left out; numbers keep only their dial
+// characters. Neither file lets a name start a formula in a spreadsheet (a
+// CSV field that would is led by an apostrophe, which the CSV reader takes
+// off again) or a line of its own in the vCard.
 std::string ExportCsv(const PhonebookEntry* table, size_t count);
 std::string ExportVCard(const PhonebookEntry* table, size_t count);

@@ -36,9 +36,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   if (!file) return false;
   char buffer[16384];
   size_t got;
-  // Contacts files are small; a runaway one is not read without end.
-  constexpr size_t kMaxBytes = 16u << 20;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && bytes.size() < kMaxBytes)
+  // Contacts files are small: one byte past the limit is enough for the
+  // reader to refuse a larger one, which is not read on without end.
+  while (bytes.size() <= kMaxContactsFileBytes && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
     bytes.append(buffer, got);
   const bool ok = !std::ferror(file);
   std::fclose(file);
@@ -106,6 +106,7 @@ void OnImportContacts() {
   switch (read.error) {
     case ContactsError::None: break;
     case ContactsError::NoNumberColumn: break;  // the user chooses the column in the preview
+    case ContactsError::TooLarge: TellUser(IDS_CONTACTS_TOO_LARGE); return;
     case ContactsError::Empty: TellUser(IDS_CONTACTS_EMPTY); return;
     case ContactsError::Malformed: TellUser(IDS_CONTACTS_MALFORMED); return;
     case ContactsError::NoColumns: TellUser(IDS_CONTACTS_NO_COLUMNS); return;

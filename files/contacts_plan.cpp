@@ -14,7 +14,8 @@ bool NameTakes(char c) {
          (c != '\0' && std::strchr("#&'*+,-./", c) != nullptr);
 }
 
-std::string CsvField(const std::string& s) {
+std::string CsvField(const std::string& text) {
+  const std::string s = ShieldCsvFormula(text);
   if (s.find_first_of(",;\"\r\n") == std::string::npos && (s.empty() || (s.front() != ' ' && s.back() != ' ')))
     return s;
   std::string out = "\"";
@@ -25,9 +26,16 @@ std::string CsvField(const std::string& s) {
   return out + "\"";
 }
 
+// A line break in a name would end the property and could start another.
 std::string VCardText(const std::string& s) {
   std::string out;
-  for (char c : s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+      out += "\\n";
+      continue;
+    }
     if (c == ',' || c == ';' || c == '\\') out += '\\';
     out += c;
   }
@@ -40,8 +48,15 @@ std::string EntryName(const PhonebookEntry& e) {
   return Cp1252ToUtf8(std::string(e.name, strnlen(e.name, sizeof e.name)));
 }
 
+// What the machine dials: an entry that came from a file or the machine may
+// hold anything else.
 std::string EntryNumber(const PhonebookEntry& e) {
-  return std::string(e.number, strnlen(e.number, sizeof e.number));
+  std::string dial;
+  for (size_t i = 0; i < sizeof e.number && e.number[i] != '\0'; ++i) {
+    const char c = e.number[i];
+    if ((c >= '0' && c <= '9') || c == '*' || c == '#' || c == 'P' || c == 'p') dial += c;
+  }
+  return dial;
 }
 
 }  // namespace

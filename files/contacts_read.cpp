@@ -1,6 +1,7 @@
 // Reading contacts files: text encodings, CSV records and vCards.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "files/contacts.h"
@@ -186,7 +187,7 @@ std::string Field(const std::vector<std::string>& record, int column) {
   // Google puts several numbers of one kind in one field.
   const size_t more = v.find(" ::: ");
   if (more != std::string::npos) v = Trim(v.substr(0, more));
-  return v;
+  return UnshieldCsvFormula(v);
 }
 
 // ---- vCard ----
@@ -294,41 +295,67 @@ bool Has(const std::vector<std::string>& v, const char* s) {
   return std::find(v.begin(), v.end(), s) != v.end();
 }
 
-// Unfolds the file into logical lines: a line that starts with a blank goes
-// on the one before; a quoted-printable line that ends with '=' (a soft line
-// break) takes the next line along.
+// Unfolds the file into logical lines in one pass: a line that starts with a
+// blank goes on the one before; a quoted-printable line that ends with '=' (a
+// soft line break) takes the next line along. Each logical line keeps its
+// first kMaxContactsLineBytes.
 std::vector<std::string> LogicalLines(const std::string& text) {
-  std::vector<std::string> physical;
-  std::string current;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      physical.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!current.empty()) physical.push_back(current);
-
   std::vector<std::string> lines;
   bool softBreak = false;
-  for (const std::string& line : physical) {
-    if (!lines.empty() && softBreak) {
-      lines.back() += line;
-    } else if (!lines.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-      lines.back() += line.substr(1);
-    } else {
-      lines.push_back(line);
+  bool nameSeen = false;        // the current line's ':' has been met
+  bool quotedPrintable = false;  // and its name part asks for quoted-printable
+  bool full = false;             // the current line was cut
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + at, end - at);
+    at = end + ((end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ? 2 : 1);
+
+    if (lines.empty() || !(softBreak || (!line.empty() && (line[0] == ' ' || line[0] == '\t')))) {
+      lines.emplace_back();
+      nameSeen = quotedPrintable = full = false;
+    } else if (!softBreak) {
+      line.remove_prefix(1);
     }
-    const std::string& last = lines.back();
-    const size_t colon = last.find(':');
-    softBreak = !last.empty() && last.back() == '=' && colon != std::string::npos &&
-                UpperAscii(last.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-    if (softBreak) lines.back().pop_back();
+    std::string& current = lines.back();
+    softBreak = false;
+    const size_t from = current.size();
+    size_t keep = full ? 0 : std::min(line.size(), kMaxContactsLineBytes - from);
+    if (keep < line.size()) {
+      // Cut between characters, so that what is kept still reads as UTF-8.
+      while (keep > 0 && (static_cast<uint8_t>(line[keep]) & 0xC0) == 0x80) --keep;
+      full = true;
+    }
+    current.append(line.substr(0, keep));
+    // Only the new part is searched, so a line folded a million times is
+    // still read in one pass.
+    if (!nameSeen) {
+      const size_t colon = current.find(':', from);
+      if (colon != std::string::npos) {
+        nameSeen = true;
+        quotedPrintable = UpperAscii(current.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+      }
+    }
+    if (quotedPrintable && !line.empty() && line.back() == '=') {
+      softBreak = true;
+      if (!full) current.pop_back();
+    }
   }
   return lines;
+}
+
+// Cuts a UTF-8 text to at most `max` bytes, between characters.
+void CutUtf8(std::string& s, size_t max) {
+  if (s.size() <= max) return;
+  size_t n = max;
+  while (n > 0 && (static_cast<uint8_t>(s[n]) & 0xC0) == 0x80) --n;
+  s.resize(n);
+}
+
+bool IsFormulaStart(const std::string& s) {
+  const size_t first = s.find_first_not_of('\'');
+  return first != std::string::npos && s[first] != '\0' && std::strchr("=+-@\t\r", s[first]) != nullptr;
 }
 
 }  // namespace
@@ -352,6 +379,14 @@ std::string DecodeContactsText(const std::string& bytes) {
   return AutoText(bytes);
 }
 
+std::string ShieldCsvFormula(const std::string& field) {
+  return IsFormulaStart(field) ? "'" + field : field;
+}
+
+std::string UnshieldCsvFormula(const std::string& field) {
+  return !field.empty() && field[0] == '\'' && IsFormulaStart(field) ? field.substr(1) : field;
+}
+
 bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& records) {
   records.clear();
   const char delim = DetectDelimiter(text);
@@ -359,6 +394,7 @@ bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& re
   std::string field;
   bool quoted = false, wasQuoted = false, any = false;
   auto endField = [&] {
+    CutUtf8(field, kMaxContactsFieldBytes);
     record.push_back(field);
     field.clear();
     wasQuoted = false;
@@ -373,9 +409,13 @@ bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& re
     const char c = text[i];
     if (quoted) {
       if (c == '"') {
-        if (i + 1 < text.size() && text[i + 1] == '"') { field += '"'; ++i; }
-        else quoted = false;
-      } else {
+        if (i + 1 < text.size() && text[i + 1] == '"') {
+          if (field.size() <= kMaxContactsFieldBytes) field += '"';
+          ++i;
+        } else {
+          quoted = false;
+        }
+      } else if (field.size() <= kMaxContactsFieldBytes) {
         field += c;
       }
       continue;
@@ -389,7 +429,7 @@ bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& re
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       endRecord();
     } else {
-      field += c;
+      if (field.size() <= kMaxContactsFieldBytes) field += c;
       any = true;
     }
   }
@@ -403,6 +443,7 @@ bool ParseCsv(const std::string& text, std::vector<std::vector<std::string>>& re
 
 ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& options) {
   ContactsReadResult result;
+  if (bytes.size() > kMaxContactsFileBytes) { result.error = ContactsError::TooLarge; return result; }
   const std::string text = DecodeContactsText(bytes);
   if (IsBlank(text)) { result.error = ContactsError::Empty; return result; }
   std::vector<std::vector<std::string>> records;
@@ -483,6 +524,7 @@ ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& o
         std::all_of(slotText.begin(), slotText.end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
       c.slot = std::atoi(slotText.c_str());
     c.groupDial = !Field(rec, group).empty();
+    CutUtf8(c.name, kMaxContactsFieldBytes);
     bool blank = c.name.empty() && c.number.empty();
     for (const std::string& f : rec) blank = blank && IsBlank(f);
     if (!blank) result.contacts.push_back(c);
@@ -492,6 +534,7 @@ ContactsReadResult ReadCsvContacts(const std::string& bytes, const CsvOptions& o
 }
 
 std::vector<std::string> CsvHeaders(const std::string& bytes) {
+  if (bytes.size() > kMaxContactsFileBytes) return {};
   const std::string text = DecodeContactsText(bytes);
   size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
@@ -505,6 +548,7 @@ std::vector<std::string> CsvHeaders(const std::string& bytes) {
 
 ContactsReadResult ReadVCardContacts(const std::string& bytes) {
   ContactsReadResult result;
+  if (bytes.size() > kMaxContactsFileBytes) { result.error = ContactsError::TooLarge; return result; }
   std::string text = bytes;
   if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text = text.substr(3);
   else if (text.size() >= 2 && (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0))
@@ -534,6 +578,8 @@ ContactsReadResult ReadVCardContacts(const std::string& bytes) {
     if (p.name == "END" && value == "VCARD") {
       card.name = !fn.empty() ? fn : nName;
       card.number = !faxNumber.empty() ? faxNumber : !prefNumber.empty() ? prefNumber : anyNumber;
+      CutUtf8(card.name, kMaxContactsFieldBytes);
+      CutUtf8(card.number, kMaxContactsFieldBytes);
       if (!card.name.empty() || !card.number.empty() || card.groupDial) result.contacts.push_back(card);
       inCard = false;
       continue;
@@ -574,6 +620,7 @@ ContactsReadResult ReadVCardContacts(const std::string& bytes) {
 }
 
 ContactsReadResult ReadContacts(const std::string& bytes, const CsvOptions& options) {
+  if (bytes.size() > kMaxContactsFileBytes) return {ContactsError::TooLarge, {}};
   const std::string text = DecodeContactsText(bytes);
   size_t at = 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;

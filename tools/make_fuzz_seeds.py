@@ -152,9 +152,32 @@ def contacts_seeds(vcard):
     for name, make in make_contact_samples.SAMPLES.items():
         if name.endswith(".vcf") == vcard:
             seeds[name] = make() if vcard else b"\x00" + make()
-    if not vcard:
+    if vcard:
+        # Hostile cards: a name part folded before its colon, soft line
+        # breaks up to a blank line, escaped line breaks, formula starts.
+        seeds["folded-name-part"] = (b"BEGIN:VCARD\r\nX-NOTE" + b"\r\n a" * 60 +
+                                     b":v\r\nFN:Ana\r\nTEL:1\r\nEND:VCARD\r\n")
+        seeds["soft-breaks"] = (b"BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:A=\r\n=\r\n"
+                                b"=C3=A9=\r\n\r\nTEL;FAX:1=\r\nEND:VCARD\r\n")
+        seeds["escaped-breaks"] = (b"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\\nEND:VCARD\\nBEGIN:VCARD\r\n"
+                                   b"TEL;TYPE=FAX:5\\n6\r\nEND:VCARD\r\n")
+        seeds["formula-names"] = (b"BEGIN:VCARD\r\nFN:=1+1\r\nTEL:+55 11\r\nEND:VCARD\r\n"
+                                  b"BEGIN:VCARD\r\nFN:'@SUM(A1)\r\nTEL:-5\r\nEND:VCARD\r\n")
+    else:
         seeds["chosen-business-fax"] = b"\x01Name,Business Fax\r\nAna,555\r\n"
+        seeds["formula-fields"] = (b"\x00Name,Number\r\n=HYPERLINK(\"x\"),+55 11 5555\r\n'-2,@3\r\n"
+                                   b"\"\t=1\",\"\r=2\"\r\n''+4,'''5\r\n")
+        seeds["line-breaks-in-names"] = b"\x00Name,Fax\r\n\"A\r\nEND:VCARD\",1\r\n\"B\nC\",2\n"
     return seeds
+
+
+def long_contacts_inputs():
+    # Longer than the fuzzers take: a card of 6 MB, its name folded 200 000
+    # times and a property whose name part is folded a million times before
+    # its colon, read once under the fuzzer's time-out (tests/fuzz/CMakeLists.txt).
+    name = b"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + b"\r\n Ana" * 200000
+    part = b"\r\nX-NOTE" + b"\r\n ;X" * 1000000 + b":v"
+    return {"fuzz_contacts_vcard/long/folded.vcf": name + part + b"\r\nTEL;TYPE=FAX:5551234\r\nEND:VCARD\r\n"}
 
 
 TARGETS = {
@@ -177,6 +200,10 @@ def main():
         for name, body in make().items():
             with open(os.path.join(seeds_dir, name), "wb") as f:
                 f.write(body)
+    for path, body in long_contacts_inputs().items():
+        os.makedirs(os.path.dirname(os.path.join(work, path)), exist_ok=True)
+        with open(os.path.join(work, path), "wb") as f:
+            f.write(body)
     return 0
 
 

@@ -164,6 +164,7 @@ TEST_F(ContactsCommandTest, CancelledPreviewAndBrokenFilesChangeNothing) {
   Write("empty.csv", "");
   Write("broken.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ana\r\nTEL:5551234\r\n");
   Write("other.csv", "Foo,Bar\r\n1,2\r\n");
+  Write("huge.csv", std::string(kOutlookCsv) + std::string(kMaxContactsFileBytes, '\n'));  // never read in part
   const std::vector<uint8_t> table = TableBytes();
   const std::vector<std::string> rows = Rows();
 
@@ -180,6 +181,7 @@ TEST_F(ContactsCommandTest, CancelledPreviewAndBrokenFilesChangeNothing) {
       {"empty.csv", "O arquivo de contatos está vazio. Nenhum contato foi importado."},
       {"broken.vcf", "O arquivo de contatos está danificado. Nenhum contato foi importado."},
       {"other.csv", "O arquivo não tem uma coluna de nome. Nenhum contato foi importado."},
+      {"huge.csv", "O arquivo de contatos tem mais de 16 MB e não foi lido. Nenhum contato foi importado."},
       {"nobody.csv", "Não foi possível ler o arquivo."},
   };
   for (const auto& c : cases) {
