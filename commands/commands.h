@@ -59,6 +59,10 @@ inline uint16_t FrameLength(const uint8_t* record) { return GetBigEndian16(recor
 HeapBytes ReadBlockReply(uint8_t block, uint32_t waitMs, int replySize, const char* command,
                          int32_t& received);
 
+// An acknowledgement of `count` bytes is whole when the count is its length
+// field plus 4 (a count of 4 or less declares nothing).
+bool AckAccepted(const uint8_t* ack, int32_t count);
+
 bool Mfp_Inquiry();
 bool Mfp_GetSystemInfo();
 struct SystemInfo;
@@ -67,8 +71,10 @@ struct SystemInfo;
 using SystemInfoListener = void (*)(const SystemInfo& info);
 void SetSystemInfoListener(SystemInfoListener listener);
 bool Mfp_GetSettings();
-bool Mfp_SetSettings();
-bool Mfp_SetAdvanced();
+// Both succeed once the request went out whole; `acknowledged`, when given,
+// tells whether the machine's acknowledgement says it took the settings.
+bool Mfp_SetSettings(bool* acknowledged = nullptr);
+bool Mfp_SetAdvanced(bool* acknowledged = nullptr);
 bool Mfp_GetPhonebook();
 bool Mfp_SetPhonebook();
 

@@ -34,6 +34,11 @@ void PutBlockRequestHead(uint8_t* record, int total, uint8_t command, uint8_t bl
   record[8] = block;
 }
 
+bool AckAccepted(const uint8_t* ack, int32_t count) {
+  const int expected = count > 4 ? FrameLength(ack) : 0;
+  return count == expected + 4;
+}
+
 HeapBytes ReadBlockReply(uint8_t block, uint32_t waitMs, int replySize, const char* command,
                          int32_t& received) {
   received = 0;

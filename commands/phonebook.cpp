@@ -33,8 +33,7 @@ int TableEntries() {
 
 void DecodeRecord(const uint8_t* record, int entries) {
   int slot = record[0];
-  // The table holds slots 1..N only. Records outside it (a confused machine,
-  // or the zero-filled tail of a reply that arrived incomplete) are skipped.
+  // The table holds slots 1..N only: a record outside it is skipped.
   if (slot < 1 || slot > entries) return;
   PhonebookEntry& entry = phonebookTable[slot - 1];
   std::memcpy(entry.name, record + 1, kNameWidth);
@@ -101,7 +100,10 @@ bool Mfp_GetPhonebook() {
     }
     received += retry;
   }
-  if (received <= kPhonebookHeadSize) return false;
+  // Only a whole body is an answer: the records that never arrived would
+  // otherwise come out as erased entries, and the next write or backup would
+  // carry the holes to the machine.
+  if (entries == 0 || received < bodySize) return false;
 
   DebugLine("Length = %d \n", FrameLength(reply.get()));
   DebugLine("Number of entries = %d \n", reply[kGetCountOffset]);
@@ -148,6 +150,5 @@ bool Mfp_SetPhonebook() {
   DebugLine("Size to read = %d \n", kAckSize);
   DebugLine("ReadData = %d \n", ackRead);
   TraceHexDump(request, kAckSize);
-  int expected = ackRead > 4 ? FrameLength(request) : 0;
-  return ackRead == expected + 4;
+  return AckAccepted(request, ackRead);
 }

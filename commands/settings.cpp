@@ -72,15 +72,15 @@ bool Mfp_GetSettings() {
   if (reply == nullptr) return false;
   int declared = received >= 5 ? FrameLength(reply.get()) : 0;
   if (declared != 0) DebugLine("Length = %d \n", declared);
-  // The reply is judged by its own length field only: a machine that sends
-  // fewer settings says so, and the ones it did not send read as zero.
-  bool ok = received == declared + 4;
-  if (ok && declared != 0)
-    std::memcpy(CarriedSettings(), reply.get() + kSettingsDataOffset, kCarriedSettings);
+  // Only the whole record, as its length field declares it: settings that
+  // did not arrive would read as zero, and the next "Aplicar" would send them.
+  bool ok = received == kSettingsReplySize && received == declared + 4;
+  if (ok) std::memcpy(CarriedSettings(), reply.get() + kSettingsDataOffset, kCarriedSettings);
   return ok;
 }
 
-bool Mfp_SetSettings() {
+bool Mfp_SetSettings(bool* acknowledged) {
+  if (acknowledged) *acknowledged = false;
   uint8_t request[kSetSettingsRequestSize];
   PutBlockRequestHead(request, sizeof request, kCmdWriteBlock, kBlockSettings);
   std::memcpy(request + kRequestDataOffset, CarriedSettings(), kCarriedSettings);
@@ -91,13 +91,16 @@ bool Mfp_SetSettings() {
   TraceHexDump(request, sizeof request);
   BusyWait(kSetSettingsWaitMs);
   if (written != kSetSettingsRequestSize) return false;
-  // The acknowledgement says nothing the program acts on; reading it only
-  // clears it from the machine's side.
-  DeviceLink::Read(request, kAckSize);
+  // The pages act on the write alone; reading the acknowledgement clears it
+  // from the machine's side, and rcpctl judges it.
+  uint8_t ack[kAckSize] = {};
+  const int32_t ackRead = DeviceLink::Read(ack, kAckSize);
+  if (acknowledged) *acknowledged = AckAccepted(ack, ackRead);
   return true;
 }
 
-bool Mfp_SetAdvanced() {
+bool Mfp_SetAdvanced(bool* acknowledged) {
+  if (acknowledged) *acknowledged = false;
   uint8_t request[kSetAdvancedRequestSize];
   BuildAdvancedRequest(request);
 
@@ -106,7 +109,8 @@ bool Mfp_SetAdvanced() {
   DebugLine("WriteData = %d \n", written);
   BusyWait(kSetAdvancedAnswerWaitMs);
   if (written != kSetAdvancedRequestSize) return false;
-  uint8_t ack[kAckSize];
-  DeviceLink::Read(ack, sizeof ack);
+  uint8_t ack[kAckSize] = {};
+  const int32_t ackRead = DeviceLink::Read(ack, sizeof ack);
+  if (acknowledged) *acknowledged = AckAccepted(ack, ackRead);
   return true;
 }

@@ -203,6 +203,16 @@ TEST_F(PhonebookPageTest, LeituraRefillsAndEachFailedActionShowsOneBox) {
     EXPECT_EQ(answerer.boxes[0].text, "Não responde");
     EXPECT_EQ(Rows(), rows) << "the rows stay as they were";
   }
+
+  // A reply that stops partway is no answer either.
+  os.machine = &machine;
+  machine.SetFault(MachineCommand::GetPhonebook, {MachineFault::ShortReply, 3000});
+  answerer.boxes.clear();
+  answerer.Expect(IDOK);
+  Click(IDC_PB_READ);
+  ASSERT_EQ(answerer.boxes.size(), 1u);
+  EXPECT_EQ(answerer.boxes[0].text, "Não responde");
+  EXPECT_EQ(Rows(), rows);
 }
 
 }  // namespace

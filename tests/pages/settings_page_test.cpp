@@ -161,14 +161,15 @@ TEST_F(SettingsPageTest, FailuresShowOneBoxEachAndKeepThePage) {
   EXPECT_EQ(LastRequest(), SetRequest(Carried{})) << "sent once the machine is back";
 }
 
-TEST_F(SettingsPageTest, AShortReplyThatSaysSoZeroesTheSettingsNotSent) {
+TEST_F(SettingsPageTest, AShortReplyIsNoAnswerEvenWhenItSaysSo) {
   machine.SetFault(MachineCommand::GetSettings, {MachineFault::ShortDeclared, 20});
+  answerer.Expect(IDOK);
   Open();
   HWND page = SettingsPage();
-  EXPECT_EQ(Selected(page, 1017), 1) << "sent";
-  EXPECT_EQ(ItemText(page, 1021) + ItemText(page, 1023), "00");
-  EXPECT_EQ(Selected(page, 1053), 0);
-  EXPECT_TRUE(answerer.boxes.empty());
+  ASSERT_EQ(answerer.boxes.size(), 1u);
+  EXPECT_EQ(answerer.boxes[0].text, "Não responde");
+  EXPECT_EQ(Selected(page, 1017), 0) << "nothing taken from the reply";
+  EXPECT_EQ(ItemText(page, 1021), "");
 }
 
 TEST_F(SettingsPageTest, ARefillAfterAFileLoadShowsTheRecordWithoutTheMachine) {
