@@ -64,8 +64,14 @@ std::vector<std::string> BackupsNewestFirst(const std::vector<std::string>& name
   return ours;
 }
 
-std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, BackupKind kind, size_t keep) {
+std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, BackupKind kind,
+                                         const std::string& justWritten, size_t keep) {
   std::vector<std::string> ours = BackupsNewestFirst(names, kind);
+  const auto written = std::find(ours.begin(), ours.end(), justWritten);
+  if (written != ours.end()) {
+    ours.erase(written);
+    if (keep > 0) --keep;
+  }
   if (ours.size() <= keep) return {};
   return std::vector<std::string>(ours.begin() + static_cast<std::ptrdiff_t>(keep), ours.end());
 }

@@ -21,8 +21,10 @@ std::string BackupFileName(BackupKind kind, const BackupStamp& stamp);
 bool ParseBackupFileName(const std::string& name, BackupKind kind, BackupStamp* stamp = nullptr);
 // Our names of that kind among `names` (any others are left alone), newest first.
 std::vector<std::string> BackupsNewestFirst(const std::vector<std::string>& names, BackupKind kind);
-// The ones beyond the newest `keep`.
+// The ones beyond the newest `keep`. `justWritten` is never among them and
+// counts as one of the `keep`, whatever its name says of its age: a clock set
+// back names a new backup older than the ones before it.
 std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, BackupKind kind,
-                                         size_t keep = kBackupsKept);
+                                         const std::string& justWritten = {}, size_t keep = kBackupsKept);
 // "08/12/2026 18:04:20", as the backup list shows it.
 std::string BackupStampText(const BackupStamp& stamp);

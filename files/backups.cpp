@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
 #include "app/app_shell.h"
 #include "commands/device_data.h"
 #include "files/phonebook_file.h"
@@ -58,20 +56,29 @@ bool KeepBackup(BackupKind kind, const std::vector<uint8_t>& bytes) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   BackupStamp stamp{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-  std::string path = folder + "\\" + BackupFileName(kind, stamp);
-  // Two writes within one millisecond: the later one waits its turn.
-  while (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES && stamp.millisecond < 999) {
+  // A backup never replaces another, whatever the clock says: a name already
+  // taken (two writes within one millisecond, a clock set back) moves on to
+  // the next millisecond.
+  std::string name, path;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (;;) {
+    name = BackupFileName(kind, stamp);
+    path = folder + "\\" + name;
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) break;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || stamp.millisecond >= 999) return false;
     ++stamp.millisecond;
-    path = folder + "\\" + BackupFileName(kind, stamp);
   }
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (std::fclose(file) != 0 || !written) {
+  DWORD written = 0;
+  const bool whole = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                 nullptr) &&
+                                       written == bytes.size());
+  if (!CloseHandle(file) || !whole) {
     DeleteFileA(path.c_str());
     return false;
   }
-  for (const std::string& old : BackupsToRemove(FolderNames(folder), kind))
+  for (const std::string& old : BackupsToRemove(FolderNames(folder), kind, name))
     DeleteFileA((folder + "\\" + old).c_str());
   return true;
 }

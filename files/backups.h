@@ -14,8 +14,9 @@
 std::string BackupFolder();
 std::string& BackupFolderOverride();
 
-// Writes a dated backup of `bytes` and removes the oldest beyond 20 of that
-// kind. False when the file could not be written.
+// Writes a dated backup of `bytes` in a file of its own (never over another)
+// and removes the oldest beyond 20 of that kind, never the one just written.
+// False when the file could not be written.
 bool KeepBackup(BackupKind kind, const std::vector<uint8_t>& bytes);
 // The backups of that kind, newest first: file names within BackupFolder().
 std::vector<std::string> ListBackups(BackupKind kind);

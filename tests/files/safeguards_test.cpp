@@ -137,6 +137,18 @@ TEST_F(SafeguardTest, OnlyTheNewestTwentyStayAndAnEmptyListIsTold) {
   EXPECT_EQ(Names().size(), 21u) << "a file that is not a backup stays";
 }
 
+TEST_F(SafeguardTest, TheBackupJustMadeStaysWhenTheClockIsBehindTheOthers) {
+  // A clock set back, or the hour that falls back: the new name sorts oldest.
+  for (int day = 1; day <= 20; ++day)
+    std::ofstream(m_dir + "\\" + BackupFileName(BackupKind::Phonebook, {2099, 1, day, 8, 0, 0, 0})) << "later";
+  Open();
+  Click(IDC_PB_WRITE);
+  const std::vector<std::string> kept = ListBackups(BackupKind::Phonebook);
+  ASSERT_EQ(kept.size(), 20u);
+  EXPECT_EQ(Read(kept.back()).size(), 5480u) << "the one just made";
+  EXPECT_EQ(kept[18], BackupFileName(BackupKind::Phonebook, {2099, 1, 2, 8, 0, 0, 0})) << "the oldest other went";
+}
+
 TEST_F(SafeguardTest, AnEntryTheMachineStoredWronglyIsTold) {
   Open();
   machine.SetFault(MachineCommand::SetPhonebook, {MachineFault::StoresOneWrong, 3});
