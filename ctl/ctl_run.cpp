@@ -114,6 +114,17 @@ class CtlFwView final : public FwUpView {
   std::string fileName_, fileSize_, message_, percent_, shownPercent_;
 };
 
+// No one sees the machine after rcpctl: its acknowledgement says whether the
+// settings were taken (the pages go by the write alone).
+bool SendSettings() {
+  bool taken = false;
+  return Mfp_SetSettings(&taken) && taken;
+}
+bool SendAdvanced() {
+  bool taken = false;
+  return Mfp_SetAdvanced(&taken) && taken;
+}
+
 class CtlRun {
  public:
   CtlRun(const CtlArgs& args, CtlConsole& console, CtlLanguage language)
@@ -144,6 +155,7 @@ class CtlRun {
   const CtlArgs& args_;
   CtlConsole& console_;
   CtlLanguage language_;
+  ProfileCheck settingsCheck_;  // what SettingsFileCheck found
 };
 
 int CtlRun::CheckFileFirst() {
@@ -270,20 +282,25 @@ int CtlRun::PhonebookSet() {
 }
 
 int CtlRun::SettingsFileCheck() {
-  // A settings file is a profile file: readable, with its [Settings] section.
-  std::vector<uint8_t> bytes;
-  if (!ReadFileHead(args_.file, 1 << 20, bytes)) {
+  // No one sees these values before they go out: the file must hold every
+  // key of each section it has, each value one the pages would offer.
+  if (!CheckSettingsFile(args_.file, settingsCheck_)) {
     Complain(CtlMsg::FileUnreadable, args_.file);
     return Code(CtlExit::FileError);
   }
-  char names[512] = {};
-  char full[MAX_PATH] = {};
-  GetFullPathNameA(args_.file.c_str(), MAX_PATH, full, nullptr);
-  GetPrivateProfileSectionNamesA(names, sizeof names, full);
-  for (const char* n = names; *n; n += lstrlenA(n) + 1) {
-    if (lstrcmpiA(n, "Settings") == 0) return Code(CtlExit::Ok);
+  switch (settingsCheck_.fault) {
+    case ProfileFault::None:
+      return Code(CtlExit::Ok);
+    case ProfileFault::NoSettings:
+      Complain(CtlMsg::NotSettingsFile, args_.file);
+      break;
+    case ProfileFault::MissingKey:
+      Complain(CtlMsg::SettingsKeyMissing, settingsCheck_.key);
+      break;
+    case ProfileFault::BadValue:
+      Complain(CtlMsg::SettingsValueBad, settingsCheck_.key);
+      break;
   }
-  Complain(CtlMsg::NotSettingsFile, args_.file);
   return Code(CtlExit::FileError);
 }
 
@@ -303,16 +320,19 @@ int CtlRun::SettingsGet() {
 
 int CtlRun::SettingsSet() {
   // The machine's records first: what the file does not carry (the image
-  // quality) goes back as the machine has it.
-  if (!Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetSystemInfo)) {
+  // quality) goes back as the machine has it. A file without its advanced
+  // section leaves the machine's advanced settings alone: not even read.
+  const bool advanced = settingsCheck_.advanced;
+  if (!Exchange(&Mfp_GetSettings) || (advanced && !Exchange(&Mfp_GetSystemInfo))) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  if (!LoadSettingsFile(args_.file)) {
+  bool settingsTaken = false, advancedTaken = false;
+  if (!LoadSettingsSections(args_.file, &settingsTaken, &advancedTaken)) {
     Complain(CtlMsg::FileUnreadable, args_.file);
     return Code(CtlExit::FileError);
   }
-  if (!Exchange(&Mfp_SetSettings) || !Exchange(&Mfp_SetAdvanced)) {
+  if (!Exchange(&SendSettings) || (advanced && !Exchange(&SendAdvanced))) {
     Complain(CtlMsg::SendFailed);
     return Code(CtlExit::TransferFailed);
   }

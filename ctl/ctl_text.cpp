@@ -63,6 +63,8 @@ constexpr Pair kTexts[] = {
     {"Não foi possível gravar o arquivo: %s", "Cannot write the file: %s"},
     {"Arquivo de diretório telefônico inválido: %s", "Not a phonebook file: %s"},
     {"Arquivo de configurações inválido: %s", "Not a settings file: %s"},
+    {"Arquivo de configurações incompleto: falta %s", "Settings file incomplete: %s is missing"},
+    {"Valor fora do permitido no arquivo de configurações: %s", "Value out of range in the settings file: %s"},
     {"Arquivo de firmware inválido: %s", "Not a firmware image: %s"},
     {"A máquina não aceitou os dados.", "The machine did not take the data."},
     {"Diretório telefônico gravado em %s.", "Phonebook saved to %s."},

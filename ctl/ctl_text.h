@@ -30,6 +30,8 @@ enum class CtlMsg {
   FileUnwritable,
   NotPhonebookFile,
   NotSettingsFile,
+  SettingsKeyMissing,
+  SettingsValueBad,
   NotFirmwareImage,
   SendFailed,
   PhonebookSaved,

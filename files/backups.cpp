@@ -120,7 +120,7 @@ void OnRestoreBackup() {
     if (loaded) phonebookPage->FillList();
   } else {
     bool settingsTaken = false, advancedTaken = false;
-    loaded = LoadSettingsBackup(path, &settingsTaken, &advancedTaken) != 0;
+    loaded = LoadSettingsSections(path, &settingsTaken, &advancedTaken) != 0;
     if (loaded) ShowLoadedSettings(settingsTaken, advancedTaken);
   }
   if (!loaded) ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_OK | MB_ICONERROR);

@@ -25,8 +25,12 @@ void OnLoadSettings() {
   if (!ChooseFile(FileDialogMode::Open, nullptr, OFN_OVERWRITEPROMPT, kSettingsFilter, kSettingsExtension,
                   path))
     return;
-  bool loaded = LoadSettingsFile(path) != 0;
-  if (!loaded) ShowAppMessage(AppMainWindow(), IDS_FILE_READ_FAILED, MB_ICONERROR);
+  SettingsFileError error = SettingsFileError::None;
+  bool loaded = LoadSettingsFile(path, &error) != 0;
+  if (!loaded)
+    ShowAppMessage(AppMainWindow(),
+                   error == SettingsFileError::NotSettings ? IDS_SETTINGS_FILE_INVALID : IDS_FILE_READ_FAILED,
+                   MB_ICONERROR);
   // After a failed load the records hold nothing from a file: the pages are
   // refilled all the same, and the Advanced page must still read the machine.
   ShowLoadedSettings(true, loaded);

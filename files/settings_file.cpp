@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -75,14 +76,30 @@ class FileWriter final : public ProfileWriter {
   std::string m_lines;  // "key=value\0" each
 };
 
-class FileReader final : public ProfileReader {
+class FileReader final : public ProfileSource {
  public:
   explicit FileReader(const char* path) : m_path(path) {}
   void Read(const char* section, const char* key, char* buffer, size_t size) override {
     GetPrivateProfileStringA(section, key, "", buffer, static_cast<DWORD>(size), m_path);
   }
+  bool HasSection(const char* section) override {
+    std::vector<char> names(kNamesBuffer, '\0');
+    GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), m_path);
+    for (const char* n = names.data(); *n; n += lstrlenA(n) + 1)
+      if (lstrcmpiA(n, section) == 0) return true;
+    return false;
+  }
+  // Found exactly as a read finds it (case and blanks around the key as the
+  // profile functions treat them); no value in a file is this control byte.
+  bool HasKey(const char* section, const char* key) override {
+    char value[2] = {};
+    GetPrivateProfileStringA(section, key, kAbsent, value, sizeof value, m_path);
+    return std::strcmp(value, kAbsent) != 0;
+  }
 
  private:
+  static constexpr DWORD kNamesBuffer = 32768;
+  static constexpr char kAbsent[] = "\x01";
   const char* m_path;
 };
 
@@ -114,15 +131,24 @@ int SaveSettingsFile(const std::string& path) {
   return 0;
 }
 
-int LoadSettingsFile(const std::string& path) {
+int LoadSettingsFile(const std::string& path, SettingsFileError* error) {
+  if (error) *error = SettingsFileError::None;
   const std::string full = FullPath(path);
-  if (!Readable(full)) return 0;
+  if (!Readable(full)) {
+    if (error) *error = SettingsFileError::CannotOpen;
+    return 0;
+  }
   FileReader reader(full.c_str());
+  // Any other file would read as all zeros, which "Aplicar" would then send.
+  if (!reader.HasSection(kSettingsSection)) {
+    if (error) *error = SettingsFileError::NotSettings;
+    return 0;
+  }
   ReadSettingsProfile(reader, settingsBlock, systemInfo);
   return 1;
 }
 
-int LoadSettingsBackup(const std::string& path, bool* settings, bool* advanced) {
+int LoadSettingsSections(const std::string& path, bool* settings, bool* advanced) {
   *settings = *advanced = false;
   const std::string full = FullPath(path);
   if (!Readable(full)) return 0;
@@ -136,4 +162,12 @@ int LoadSettingsBackup(const std::string& path, bool* settings, bool* advanced) 
   if (*settings) settingsBlock = readSettings;
   if (*advanced) systemInfo = readInfo;
   return 1;
+}
+
+bool CheckSettingsFile(const std::string& path, ProfileCheck& check) {
+  const std::string full = FullPath(path);
+  if (!Readable(full)) return false;
+  FileReader reader(full.c_str());
+  check = CheckSettingsProfile(reader);
+  return true;
 }

@@ -11,46 +11,48 @@ namespace {
 struct SettingsKey {
   const char* key;
   uint8_t SettingsBlock::*field;
+  uint8_t minimum, maximum;  // what the Settings page offers
 };
 
 // Every field of SettingsBlock. The power-save key ends in a blank: the
 // settings files already kept by users have it so.
 constexpr SettingsKey kSettingsKeys[] = {
-    {"Cassette #1 paper size", &SettingsBlock::cassette1PaperSize},
-    {"Cassette #2 paper size", &SettingsBlock::cassette2PaperSize},
-    {"Bypass paper size", &SettingsBlock::bypassPaperSize},
-    {"Sending confirmation", &SettingsBlock::sendingConfirmation},
-    {"Bypass paper type", &SettingsBlock::bypassPaperType},
-    {"Remote receive code", &SettingsBlock::remoteReceiveCode},
-    {"Clock mode", &SettingsBlock::clockMode},
-    {"Auto Clear Timeout", &SettingsBlock::autoClearTimeout},
-    {"Discard size", &SettingsBlock::discardSize},
-    {"Rings to answer", &SettingsBlock::ringsToAnswer},
-    {"Redial interval", &SettingsBlock::redialInterval},
-    {"Redial count", &SettingsBlock::redialCount},
-    {"Power save ", &SettingsBlock::powerSave},
-    {"Auto journal", &SettingsBlock::autoJournal},
-    {"Local ID", &SettingsBlock::localId},
-    {"Rx reduction", &SettingsBlock::rxReduction},
-    {"Horizontal reduction", &SettingsBlock::horizontalReduction},
-    {"ECM mode", &SettingsBlock::ecmMode},
-    {"Memory transmission", &SettingsBlock::memoryTransmission},
+    {"Cassette #1 paper size", &SettingsBlock::cassette1PaperSize, 0, 2},
+    {"Cassette #2 paper size", &SettingsBlock::cassette2PaperSize, 0, 2},
+    {"Bypass paper size", &SettingsBlock::bypassPaperSize, 0, 2},
+    {"Sending confirmation", &SettingsBlock::sendingConfirmation, 0, 2},
+    {"Bypass paper type", &SettingsBlock::bypassPaperType, 0, 7},
+    {"Remote receive code", &SettingsBlock::remoteReceiveCode, 0, 9},
+    {"Clock mode", &SettingsBlock::clockMode, 0, 1},
+    {"Auto Clear Timeout", &SettingsBlock::autoClearTimeout, 0, 4},
+    {"Discard size", &SettingsBlock::discardSize, 0, 30},
+    {"Rings to answer", &SettingsBlock::ringsToAnswer, 1, 7},
+    {"Redial interval", &SettingsBlock::redialInterval, 1, 15},
+    {"Redial count", &SettingsBlock::redialCount, 0, 13},
+    {"Power save ", &SettingsBlock::powerSave, 0, 5},
+    {"Auto journal", &SettingsBlock::autoJournal, 0, 1},
+    {"Local ID", &SettingsBlock::localId, 0, 1},
+    {"Rx reduction", &SettingsBlock::rxReduction, 0, 1},
+    {"Horizontal reduction", &SettingsBlock::horizontalReduction, 0, 1},
+    {"ECM mode", &SettingsBlock::ecmMode, 0, 1},
+    {"Memory transmission", &SettingsBlock::memoryTransmission, 0, 1},
 };
 
 // An "Advanced" key: a text field (pointer and size of the record's array)
-// or a one-byte number.
+// or a one-byte number with the largest value its list or check box offers.
 struct AdvancedKey {
   const char* key;
   size_t textOffset;  // offsetof the text array, or kNoText
   size_t textSize;
   uint8_t SystemInfo::*number;
+  uint8_t maximum;
 };
 constexpr size_t kNoText = static_cast<size_t>(-1);
 
 #define RCP_TEXT_KEY(name, member) \
-  { name, offsetof(SystemInfo, member), sizeof(SystemInfo::member), nullptr }
-#define RCP_NUMBER_KEY(name, member) \
-  { name, kNoText, 0, &SystemInfo::member }
+  { name, offsetof(SystemInfo, member), sizeof(SystemInfo::member), nullptr, 0 }
+#define RCP_NUMBER_KEY(name, member, maximum) \
+  { name, kNoText, 0, &SystemInfo::member, maximum }
 
 // The writable fields of SystemInfo but imageQuality.
 const AdvancedKey kAdvancedKeys[] = {
@@ -60,17 +62,17 @@ const AdvancedKey kAdvancedKeys[] = {
     RCP_TEXT_KEY("Customer Number", customerNumber),
     RCP_TEXT_KEY("Service number", serviceNumber),
     RCP_TEXT_KEY("Serial number", serialNumber),
-    RCP_NUMBER_KEY("Receive mode", receiveMode),
-    RCP_NUMBER_KEY("Speaker", speaker),
-    RCP_NUMBER_KEY("Ringer volume", ringerVolume),
-    RCP_NUMBER_KEY("USB mode", usbMode),
-    RCP_NUMBER_KEY("Fax duplex", faxDuplex),
-    RCP_NUMBER_KEY("Language", language),
+    RCP_NUMBER_KEY("Receive mode", receiveMode, 3),
+    RCP_NUMBER_KEY("Speaker", speaker, 2),
+    RCP_NUMBER_KEY("Ringer volume", ringerVolume, 10),
+    RCP_NUMBER_KEY("USB mode", usbMode, 1),
+    RCP_NUMBER_KEY("Fax duplex", faxDuplex, 2),
+    RCP_NUMBER_KEY("Language", language, 10),
     RCP_TEXT_KEY("Prefix dial", prefixDial),
-    RCP_NUMBER_KEY("Alarm sound", alarmSound),
-    RCP_NUMBER_KEY("Key sound", keySound),
-    RCP_NUMBER_KEY("Toner save", tonerSave),
-    RCP_NUMBER_KEY("Notify toner low", notifyTonerLow),
+    RCP_NUMBER_KEY("Alarm sound", alarmSound, 1),
+    RCP_NUMBER_KEY("Key sound", keySound, 1),
+    RCP_NUMBER_KEY("Toner save", tonerSave, 1),
+    RCP_NUMBER_KEY("Notify toner low", notifyTonerLow, 1),
 };
 
 #undef RCP_TEXT_KEY
@@ -123,6 +125,54 @@ void ReadSettingsProfile(ProfileReader& reader, SettingsBlock& settings, SystemI
       field[k.textSize - 1] = '\0';
     }
   }
+}
+
+namespace {
+
+// A number as the file must hold it for the machine: decimal digits only
+// (the profile reader has taken off the blanks around it), within range.
+bool NumberWithin(const char* text, int minimum, int maximum) {
+  if (*text == '\0') return false;
+  for (const char* p = text; *p; ++p)
+    if (*p < '0' || *p > '9') return false;
+  const int value = ParseNumber(text);
+  return value >= minimum && value <= maximum;
+}
+
+// A value longer than any field, so that one too long for its field shows.
+constexpr size_t kCheckBuffer = 256;
+
+}  // namespace
+
+ProfileCheck CheckSettingsProfile(ProfileSource& source) {
+  ProfileCheck check;
+  check.advanced = source.HasSection(kAdvancedSection);
+  if (!source.HasSection(kSettingsSection)) {
+    check.fault = ProfileFault::NoSettings;
+    return check;
+  }
+  char value[kCheckBuffer];
+  auto fault = [&](ProfileFault f, const char* section, const char* key) {
+    check.fault = f;
+    check.key = std::string("[").append(section).append("] ").append(key);
+    return check;
+  };
+  for (const SettingsKey& k : kSettingsKeys) {
+    if (!source.HasKey(kSettingsSection, k.key)) return fault(ProfileFault::MissingKey, kSettingsSection, k.key);
+    source.Read(kSettingsSection, k.key, value, sizeof value);
+    value[sizeof value - 1] = '\0';
+    if (!NumberWithin(value, k.minimum, k.maximum)) return fault(ProfileFault::BadValue, kSettingsSection, k.key);
+  }
+  if (!check.advanced) return check;
+  for (const AdvancedKey& k : kAdvancedKeys) {
+    if (!source.HasKey(kAdvancedSection, k.key)) return fault(ProfileFault::MissingKey, kAdvancedSection, k.key);
+    source.Read(kAdvancedSection, k.key, value, sizeof value);
+    value[sizeof value - 1] = '\0';
+    const bool good =
+        k.textOffset == kNoText ? NumberWithin(value, 0, k.maximum) : std::strlen(value) < k.textSize;
+    if (!good) return fault(ProfileFault::BadValue, kAdvancedSection, k.key);
+  }
+  return check;
 }
 
 namespace {

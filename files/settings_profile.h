@@ -35,6 +35,34 @@ bool WriteSettingsProfile(const SettingsBlock& settings, const SystemInfo& info,
 // (a missing key is an empty text). imageQuality has no key and keeps its value.
 void ReadSettingsProfile(ProfileReader& reader, SettingsBlock& settings, SystemInfo& info);
 
+// A profile that also tells which sections and keys it holds (a missing key
+// and an empty value read alike).
+class ProfileSource : public ProfileReader {
+ public:
+  virtual bool HasSection(const char* section) = 0;
+  virtual bool HasKey(const char* section, const char* key) = 0;
+};
+
+enum class ProfileFault {
+  None,
+  NoSettings,  // no "Settings" section: not a settings file
+  MissingKey,  // a key of a section the file has is missing
+  BadValue,    // a number that is not one, or outside its field's range or
+               // list; a text longer than its field
+};
+
+struct ProfileCheck {
+  ProfileFault fault = ProfileFault::None;
+  std::string key;        // the key at fault, as "[Section] key"
+  bool advanced = false;  // the file has an "Advanced" section
+};
+
+// The stricter reading for a file whose values reach the machine with no one
+// looking at them first: every key of each section the file has, each number
+// plain decimal digits within what the pages offer for its field, each text
+// within its field's width. The first fault found, in file order.
+ProfileCheck CheckSettingsProfile(ProfileSource& source);
+
 // The whole file as text ("[Settings]", "key=value" lines, CR LF), as the
 // profile functions would write it; a null record leaves its section out.
 // The backups of what the machine held are written this way.

@@ -162,6 +162,7 @@
 #define IDS_FILE_WRITE_FAILED 120
 #define IDS_FILE_READ_FAILED 121
 #define IDS_PHONEBOOK_FILE_INVALID 122
+#define IDS_SETTINGS_FILE_INVALID 123
 // The firmware update's check after the machine's restart.
 #define IDS_FW_DONE_VERSION 170
 #define IDS_FW_NOT_APPLIED 171

@@ -215,8 +215,9 @@ TEST(CtlInfo, TextOutputAndAForcedRoad) {
 }
 
 TEST(CtlFailures, EachFailureHasItsExitCodeAndLeavesTheMachineAlone) {
-  const std::string junk = Work("junk.pbf");
+  const std::string junk = Work("junk.pbf"), cut = Work("cut.pbf");
   WriteAll(junk, "not a phonebook at all, just some text that is long enough");
+  DeleteFileA(cut.c_str());
   struct {
     const char* name;
     std::string machine;
@@ -232,6 +233,7 @@ TEST(CtlFailures, EachFailureHasItsExitCodeAndLeavesTheMachineAlone) {
       {"wrong signature", "", "firmware " + kDemoDir + "\\firmware\\wrong-signature.img", 4, false},
       {"missing image", "", "firmware " + Work("nowhere.img"), 4, false},
       {"silent machine", "fault=silent", "info", 3, true},
+      {"a phonebook reply cut short", "fault.getphonebook=short:3000", "phonebook get " + cut, 3, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -245,6 +247,7 @@ TEST(CtlFailures, EachFailureHasItsExitCodeAndLeavesTheMachineAlone) {
     after.LoadState(Work("ctl-failures.dat"));
     EXPECT_EQ(after.state().phonebook[0].name, K40Machine::DefaultState().phonebook[0].name);
   }
+  EXPECT_EQ(GetFileAttributesA(cut.c_str()), INVALID_FILE_ATTRIBUTES) << "no file from half a reply";
 }
 
 TEST(CtlFailures, ABusyPortEndsBeforeTheSearch) {
@@ -384,6 +387,28 @@ TEST(CtlFiles, SettingsDeployedReadBackEqual) {
   EXPECT_EQ(readBack, deployed);
   EXPECT_EQ(readBack.at("Settings/Rings to answer"), "4");
   EXPECT_EQ(readBack.at("Advanced/Terminal ID Name"), "FILIAL CENTRO");
+
+  // The same file changed: a key missing or a value out of range is refused
+  // before the port is borrowed; without [Advanced] the machine's advanced
+  // settings are neither read nor sent; an acknowledgement missing fails.
+  const std::string edited = Work("edited.stf");
+  const struct {
+    const char *section, *key, *value, *fault;
+    DWORD code;
+  } cases[] = {{"Advanced", "Speaker", nullptr, "", 4},
+               {"Settings", "Rings to answer", "9", "", 4},
+               {"Advanced", nullptr, nullptr, "", 0},
+               {"Advanced", nullptr, nullptr, ";fault.setsettings=silent", 5}};
+  for (const auto& c : cases) {
+    CopyFileA(changed.c_str(), edited.c_str(), FALSE);
+    WritePrivateProfileStringA(c.section, c.key, c.value, edited.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, edited.c_str());
+    const CtlResult r = RunCtl(machine + c.fault, "settings set " + edited);
+    EXPECT_EQ(r.code, c.code) << (c.key ? c.key : c.fault) << Describe(r);
+    EXPECT_EQ(Count(r.debug, "TRV 508 RCP: Port Acquire - SUCCESS"), c.code == 4 ? 0 : 1);
+    EXPECT_EQ(Count(r.debug, "dwRet = 269 \n") + Count(r.debug, "WriteData = 171 \n"), 0) << Describe(r);
+  }
+  EXPECT_EQ(Count(set.debug, "WriteData = 171 \n"), 1) << "the whole file sent the advanced settings";
 }
 
 TEST(CtlFirmware, AnUpdateThatTakesAndOneThatDoesNot) {

@@ -190,9 +190,19 @@ TEST_F(SettingsFileTest, FilesThatCannotBeReadOrWrittenAreReported) {
   AdvancedPage();
   EXPECT_EQ(Count(MachineCommand::GetSystemInfo), 2u) << "one by the save, one by the page";
 
+  // A phonebook chosen by mistake would load as all zeros.
+  Write("agenda.PBF", std::string("QMV FAX-RCP Phonebook\0\0\0" "1.00", 28) + std::string(300, '\0'));
+  const SettingsBlock held = settingsBlock;
+  answerer.ExpectFile("agenda.PBF");
+  answerer.Expect(IDOK);
+  Command(ID_LOAD_SETTINGS);
+  ASSERT_EQ(answerer.boxes.size(), 4u);
+  EXPECT_EQ(answerer.boxes[3].text, "Arquivo de configurações inválido.");
+  EXPECT_EQ(std::memcmp(&held, &settingsBlock, sizeof held), 0);
+
   answerer.ExpectFile("");
   Command(ID_LOAD_SETTINGS);  // cancelled: nothing happens
-  EXPECT_EQ(answerer.boxes.size(), 3u);
+  EXPECT_EQ(answerer.boxes.size(), 4u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // value forms, line breaks, and how values are read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -13,7 +14,7 @@
 
 namespace {
 
-class MemoryProfile final : public ProfileWriter, public ProfileReader {
+class MemoryProfile final : public ProfileWriter, public ProfileSource {
  public:
   std::vector<std::string> lines;  // "section/key=value", in write order
   std::map<std::pair<std::string, std::string>, std::string> values;
@@ -30,6 +31,10 @@ class MemoryProfile final : public ProfileWriter, public ProfileReader {
     std::strncpy(buffer, value.c_str(), size - 1);
     buffer[size - 1] = '\0';
   }
+  bool HasSection(const char* section) override {
+    return std::any_of(values.begin(), values.end(), [&](const auto& v) { return v.first.first == section; });
+  }
+  bool HasKey(const char* section, const char* key) override { return values.count({section, key}) > 0; }
 };
 
 TEST(SettingsProfile, ThirtySixKeysInOrderEachValueOneLine) {
@@ -94,6 +99,39 @@ TEST(SettingsProfile, ReadsNumbersAsLowBytesAndCutsTextsToTheirFields) {
   EXPECT_STREQ(info.customerName, "");
   EXPECT_EQ(info.speaker, 0);
   EXPECT_EQ(info.imageQuality, 2);
+}
+
+TEST(SettingsProfile, TheStrictCheckNamesTheFirstKeyAtFault) {
+  SettingsBlock settings{};
+  settings.ringsToAnswer = settings.redialInterval = 1;
+  MemoryProfile good;
+  ASSERT_TRUE(WriteSettingsProfile(settings, SystemInfo{}, good));
+  const struct {
+    const char *section, *key, *value;  // null: the key is missing
+    ProfileFault fault;
+  } cases[] = {
+      {"Settings", "Discard size", "30", ProfileFault::None},
+      {"Settings", "Redial count", nullptr, ProfileFault::MissingKey},
+      {"Settings", "Rings to answer", "0", ProfileFault::BadValue},
+      {"Settings", "Power save ", "1O", ProfileFault::BadValue},
+      {"Advanced", "Language", nullptr, ProfileFault::MissingKey},
+      {"Advanced", "Ringer volume", "11", ProfileFault::BadValue},
+      {"Advanced", "Prefix dial", "123456", ProfileFault::BadValue},
+  };
+  for (const auto& c : cases) {
+    MemoryProfile profile = good;
+    if (c.value) profile.values[{c.section, c.key}] = c.value;
+    else profile.values.erase({c.section, c.key});
+    const ProfileCheck check = CheckSettingsProfile(profile);
+    EXPECT_EQ(check.fault, c.fault) << c.key;
+    EXPECT_EQ(check.key, c.fault == ProfileFault::None ? "" : "[" + std::string(c.section) + "] " + c.key);
+  }
+  // Without Advanced the settings alone are judged; without Settings it is no settings file.
+  std::erase_if(good.values, [](const auto& v) { return v.first.first == "Advanced"; });
+  EXPECT_EQ(CheckSettingsProfile(good).fault, ProfileFault::None);
+  EXPECT_FALSE(CheckSettingsProfile(good).advanced);
+  std::erase_if(good.values, [](const auto& v) { return v.first.first == "Settings"; });
+  EXPECT_EQ(CheckSettingsProfile(good).fault, ProfileFault::NoSettings);
 }
 
 }  // namespace
