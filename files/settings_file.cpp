@@ -144,7 +144,11 @@ int LoadSettingsFile(const std::string& path, SettingsFileError* error) {
     if (error) *error = SettingsFileError::NotSettings;
     return 0;
   }
-  ReadSettingsProfile(reader, settingsBlock, systemInfo);
+  // A file without [Advanced] would read those fields as zeros, which the
+  // exit question would then offer to send: they stay as they were.
+  SystemInfo readInfo = systemInfo;
+  ReadSettingsProfile(reader, settingsBlock, readInfo);
+  if (reader.HasSection(kAdvancedSection)) systemInfo = readInfo;
   return 1;
 }
 

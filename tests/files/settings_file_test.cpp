@@ -109,6 +109,12 @@ TEST_F(SettingsFileTest, SavedThroughTheProfileFunctionsAndReadBack) {
   EXPECT_EQ(settingsBlock.bypassPaperType, 44);
   EXPECT_EQ(settingsBlock.powerSave, 5) << "the key ending in a blank, as other writers keep it";
   EXPECT_STREQ(systemInfo.customerName, "") << "a missing key";
+
+  std::strcpy(systemInfo.customerName, "KEPT");
+  Write("settings-only.STF", "[Settings]\r\nBypass paper type=2\r\n");
+  ASSERT_EQ(LoadSettingsFile("settings-only.STF"), 1);
+  EXPECT_EQ(settingsBlock.bypassPaperType, 2);
+  EXPECT_STREQ(systemInfo.customerName, "KEPT") << "no [Advanced]: the advanced settings stay";
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWholeAndAFailedLoadTheRecords) {
