@@ -3,7 +3,8 @@
 # and finish pages of setup.exe, the product in Wine's list of installed
 # programs, and the uninstaller's confirmation page. Runs setup.exe (made by
 # installer/build.sh) in a Wine prefix of its own, in the private Xvfb, with
-# real key presses.
+# real key presses, and Wine in Brazilian Portuguese, so that its list of
+# installed programs reads as on a Portuguese Windows.
 #
 #   installer/screenshots.sh [setup.exe]       (default: build/installer/setup.exe)
 set -euo pipefail
@@ -18,6 +19,9 @@ if [ -d "$RCP_WINEPREFIX" ]; then WINEPREFIX="$RCP_WINEPREFIX" wineserver -k >/d
 rm -rf "$work"
 mkdir -p "$work" docs
 unset DISPLAY
+source tools/setup.sh
+rcp_locale pt_BR.UTF-8
+export RCP_WINE_LANG=pt_BR.UTF-8
 source tools/wine-env.sh
 rcp_wine_setup "$work/x"
 
@@ -66,7 +70,7 @@ wait "${started[0]}" || true
 
 wine uninstaller >"$work/list.log" 2>&1 </dev/null &
 started+=($!)
-w="$(window 'Add/Remove Programs')"
+w="$(window 'Adicionar/Remover Programas')"
 sleep 1
 xdotool mousemove --window "$w" 120 222 click 1   # the product's row, selected
 shot "$w" installed-programs

@@ -6,19 +6,33 @@
 # one that the machine did not apply). The
 # panel runs under Wine in a private Xvfb against the emulated machine;
 # tests/e2e/panel_shots.cpp poses it, this script takes the pictures, each
-# cropped to its window (or to the windows a pose names).
+# cropped to its window (or to the windows a pose names). Wine runs in
+# Brazilian Portuguese, in a fresh prefix of its own, so that its own texts
+# (a message box's buttons, the backup list's dates) read as on a Portuguese
+# Windows and the user's folders hold nothing from earlier runs.
 #
 #   tools/screenshots.sh            (tree: build/win64, or $RCP_TREE)
 set -euo pipefail
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
 tree="${RCP_TREE:-build/win64}"
+work="$RCP_ROOT/$tree/screenshots"
 # Always the private Xvfb: the same screen size and no other windows.
 unset DISPLAY
 source tools/setup.sh
-rcp_windows_tree "$tree" "$RCP_ROOT/$tree/dist/demo/rcpanel.exe" rcp_demo panel_shots
+rcp_locale pt_BR.UTF-8
+# The prefix's user is named as an office user would be, not after the
+# build machine's account: the pictures show paths under it.
+export RCP_WINE_LANG=pt_BR.UTF-8 RCP_WINEPREFIX="$work/prefix" USER=ana LOGNAME=ana
+if [ -d "$RCP_WINEPREFIX" ]; then WINEPREFIX="$RCP_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true; fi
+rm -rf "$RCP_WINEPREFIX"
+rcp_windows_tree "$tree" "$RCP_ROOT/$tree/dist/demo/rcpanel.exe" rcp_demo rcp_fw_images panel_shots
+# Wine links the user's Documents and the like to the host's home: here they
+# are the prefix's own folders (a firmware image is chosen from Documents).
+for folder in "$RCP_WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+done
 
-work="$RCP_ROOT/$tree/screenshots"
 mkdir -p "$work" docs
 request="$work/pose.request"
 rm -f "$request"
@@ -48,6 +62,7 @@ done
 status=0
 wait "$poser" || status=$?
 trap - EXIT
+wineserver -k >/dev/null 2>&1 || true
 
 for f in "${taken[@]}"; do echo "$f"; done
 if [ "$status" -ne 0 ]; then

@@ -198,3 +198,18 @@ rcp_summary() {
   fi
   echo "$line"
 }
+
+# rcp_locale <locale>, e.g. pt_BR.UTF-8: that Unix locale made when missing,
+# so that Wine can run in its language (the screenshots do).
+rcp_locale() {
+  local language="${1%%.*}"
+  locale -a 2>/dev/null | grep -qix "$language\.utf-\?8" && return 0
+  if [ ! -f "/usr/share/i18n/locales/$language" ]; then
+    echo "== installing: locales"
+    export DEBIAN_FRONTEND=noninteractive
+    rcp_apt_install locales || { rcp_apt_update && rcp_apt_install locales; } ||
+      { rcp_fail "apt-get could not install locales: ${RCP_APT_ERROR:-see the output of apt-get}"; return 1; }
+  fi
+  echo "== making the locale $1"
+  localedef -i "$language" -f UTF-8 "$1"
+}

@@ -2,7 +2,8 @@
 #
 # rcp_wine_setup <path inside a build tree>
 #   exports WINEPREFIX (<build tree>/wineprefix unless RCP_WINEPREFIX is set),
-#   WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, LANG and DISPLAY; makes the prefix
+#   WINEARCH, WINEDEBUG, WINEDLLOVERRIDES, LANG (C.UTF-8 unless RCP_WINE_LANG
+#   names another locale) and DISPLAY; makes the prefix
 #   once; starts one persistent wineserver and, without a display, an Xvfb.
 #   Where 32-bit programs cannot run, `wine` is the 64-bit loader alone
 #   (RCP_WINE32=0, the reason in RCP_WINE32_WHY); otherwise RCP_WINE32=1.
@@ -58,7 +59,8 @@ rcp_wine_setup() {
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all,+debugstr,err+module,err+winediag}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winhlp32.exe=d"
-  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+  # Pinned: the Unix locale is Wine's. The screenshots ask for Portuguese.
+  export LANG="${RCP_WINE_LANG:-C.UTF-8}" LC_ALL="${RCP_WINE_LANG:-C.UTF-8}"
 
   if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=":${RCP_XVFB_DISPLAY:-87}"

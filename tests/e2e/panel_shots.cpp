@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -119,7 +120,12 @@ bool AllPages() {
 bool NoAnswer() {
   Panel panel(FreshState("silent") + ";fault=silent");
   HWND box = WaitForMessageBox(panel, 60000);
-  if (box == nullptr || !Pose("box-no-answer", box)) return false;
+  if (box == nullptr) return false;
+  // The buttons are the system's own. Wine's Portuguese calls Abort
+  // "Abortar" where a Portuguese Windows, which the guide's readers have,
+  // says "Anular": the picture shows theirs.
+  SendMessageA(GetDlgItem(box, IDABORT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("&Anular"));
+  if (!Pose("box-no-answer", box)) return false;
   PressButton(box, IDIGNORE);
   for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(20);
   // The firmware page's first display finds no machine either.
@@ -149,8 +155,9 @@ bool PortBusy() {
   return ok;
 }
 
-// The firmware page: an image chosen, the transfer under way (the machine
-// takes 64 KiB a second, so the bar can be caught moving), the completion box.
+// The firmware page: an image chosen from Documents, the transfer under way
+// (the machine takes 64 KiB a second, so the bar can be caught moving), the
+// completion box.
 // `kept`: a machine that restarts with its old version, whose warning is posed
 // as "firmware-not-applied" (and nothing else).
 bool FirmwareUpdate(bool kept = false) {
@@ -171,8 +178,13 @@ bool FirmwareUpdate(bool kept = false) {
   }
   if (dialog == nullptr) return false;
   Sleep(500);
-  std::string image = kDemoDir + "\\firmware\\k40-fw-1.05.img";
-  for (char& c : image) c = c == '/' ? '\\' : c;
+  // Chosen where a user keeps it: the image is copied into Documents.
+  std::string demoImage = kDemoDir + "\\firmware\\k40-fw-1.05.img";
+  for (char& c : demoImage) c = c == '/' ? '\\' : c;
+  char documents[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, documents))) return false;
+  const std::string image = std::string(documents) + "\\k40-fw-1.05.img";
+  if (!CopyFileA(demoImage.c_str(), image.c_str(), FALSE)) return false;
   const int field = GetDlgItem(dialog, 0x47C) ? 0x47C : 0x480;
   DWORD_PTR result = 0;
   SendMessageTimeoutA(GetDlgItem(dialog, field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(image.c_str()),
