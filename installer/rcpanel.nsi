@@ -8,9 +8,12 @@
 ; It installs the program that matches the system's bitness and the guide into
 ; the fixed program folder, makes the Start-menu group, and registers the
 ; product in the list of installed programs. The uninstaller deletes exactly
-; what was installed and then leaves the group and the folder to
-; rcpclean.dll, which removes each only when it is empty, so a file the user
-; keeps in the folder keeps the folder. /S works for both.
+; what was installed, leaves the group to rcpclean.dll, which removes it only
+; when it is empty, and removes the folder only when it is empty, so a file
+; the user keeps in the folder keeps the folder. /S works for both.
+;
+; The installer runs with administrator rights, so it starts nothing when it
+; is done: whatever it started would run with them too.
 
 Unicode true
 ManifestDPIAware true
@@ -33,6 +36,8 @@ SetCompressor /SOLID lzma
 ; The administrators' command-line tool, beside the panel.
 !define CONSOLE_PROGRAM "rcpctl.exe"
 !define GUIDE_FILE "guia.html"
+; Called by the uninstaller, which is a 32-bit program on every Windows.
+!define CLEANUP_LIBRARY "rcpclean.dll"
 !define UNINSTALLER "desinstalar.exe"
 !define PROGRAM_LINK "Remote Control Panel.lnk"
 !define GUIDE_LINK "Guia do usuário.lnk"
@@ -52,12 +57,7 @@ ShowUninstDetails hide
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "Este assistente instalará o Remote Control Panel da $(^NameDA), versão ${VERSION}, e o guia do usuário.$\r$\n$\r$\nO painel controla a máquina pela porta USB ou pela porta paralela e usa os componentes do pacote de drivers da máquina: instale-o antes de usar o painel.$\r$\n$\r$\nFeche o Remote Control Panel, se estiver aberto, e clique em Instalar para continuar."
-!define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}"
-!define MUI_FINISHPAGE_RUN_TEXT "Abrir o Remote Control Panel"
-!define MUI_FINISHPAGE_RUN_NOTCHECKED
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${GUIDE_FILE}"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Ler o guia do usuário"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_TEXT "O Remote Control Panel e o guia do usuário estão no menu Iniciar, no grupo $(^NameDA).$\r$\n$\r$\nClique em Concluir para fechar este assistente."
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
@@ -104,6 +104,8 @@ Section "Remote Control Panel" SecProgram
     File "/oname=${CONSOLE_PROGRAM}" "${DIST32}\${CONSOLE_PROGRAM}"
   ${EndIf}
   File "/oname=${GUIDE_FILE}" "${GUIDE}"
+  ; The uninstaller loads it from here, where only administrators can write.
+  File "/oname=${CLEANUP_LIBRARY}" "${DIST32}\${CLEANUP_LIBRARY}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   ; Shortcuts start in the program folder (the output path).
@@ -152,14 +154,13 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}\${GUIDE_LINK}"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 
-  ; The group and the folder go through rcpclean.dll, which removes each one
-  ; only when it is empty. This uninstaller is a 32-bit program: it carries
-  ; the library's 32-bit build. A folder that is the current directory cannot
-  ; be removed: neither the program folder nor the plug-in folder may be it.
-  InitPluginsDir
+  ; The group goes through rcpclean.dll, which removes it only when it is
+  ; empty. It is loaded from the program folder: a copy in the user's
+  ; temporary folder could be replaced by any program of the user before the
+  ; elevated uninstaller loads it. A folder that is the current directory
+  ; cannot be removed, so the program folder must not be it.
   SetOutPath "$TEMP"
-  File "/oname=$PLUGINSDIR\rcpclean.dll" "${DIST32}\rcpclean.dll"
-  System::Call 'kernel32::LoadLibraryW(w "$PLUGINSDIR\rcpclean.dll") p .r0'
+  System::Call 'kernel32::LoadLibraryW(w "$INSTDIR\${CLEANUP_LIBRARY}") p .r0'
   ${If} $0 P<> 0
     System::Call 'kernel32::GetProcAddress(p r0, m "UninstInitialize") p .r1'
     System::Call 'kernel32::GetProcAddress(p r0, m "UninstUnInitialize") p .r2'
@@ -172,4 +173,7 @@ Section "Uninstall"
     ${EndIf}
     System::Call 'kernel32::FreeLibrary(p r0)'
   ${EndIf}
+  ; The library held the folder until now; without /r only an empty folder goes.
+  Delete "$INSTDIR\${CLEANUP_LIBRARY}"
+  RMDir "$INSTDIR"
 SectionEnd

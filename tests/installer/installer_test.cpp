@@ -261,7 +261,8 @@ TEST_F(Installer, SilentInstallPutsFilesGroupAndRegistrationAndUninstallTakesThe
   Install();
   Install();
 
-  EXPECT_EQ(FilesIn(kFolder), (std::vector<std::string>{"desinstalar.exe", "guia.html", "rcpanel.exe", "rcpctl.exe"}))
+  EXPECT_EQ(FilesIn(kFolder),
+            (std::vector<std::string>{"desinstalar.exe", "guia.html", "rcpanel.exe", "rcpclean.dll", "rcpctl.exe"}))
       << "only the product: never a driver stand-in";
   DWORD kind = 0;
   ASSERT_TRUE(GetBinaryTypeA(kProgram.c_str(), &kind));
@@ -355,6 +356,17 @@ TEST_F(Installer, InstalledPanelStartsFromItsShortcutAgainstTheEmulatedMachine) 
   Uninstall();
   EXPECT_FALSE(Exists(kFolder)) << "left: " << testing::PrintToString(FilesIn(kFolder));
   ExpectNoGroupNorRegistration();
+}
+
+TEST_F(Installer, UninstallerLoadsTheCleanupLibraryFromTheProgramFolder) {
+  // Never a copy in the user's temporary folder, which any program of the
+  // user could replace before the elevated uninstaller loads it: without the
+  // installed library nothing removes the group.
+  Install();
+  ASSERT_TRUE(DeleteFileA((kFolder + "\\rcpclean.dll").c_str()));
+  Uninstall();
+  EXPECT_TRUE(Exists(Group(CSIDL_COMMON_PROGRAMS))) << "the group went without the installed library";
+  EXPECT_FALSE(Exists(kFolder)) << "left: " << testing::PrintToString(FilesIn(kFolder));
 }
 
 TEST_F(Installer, FileTheUserLeftKeepsTheFolderAndNothingElse) {
