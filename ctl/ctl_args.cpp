@@ -28,6 +28,7 @@ constexpr VerbName kVerbs[] = {
     {"phonebook", "get", CtlVerb::PhonebookGet, true},
     {"phonebook", "set", CtlVerb::PhonebookSet, true},
     {"firmware", nullptr, CtlVerb::Firmware, true},
+    {"history", nullptr, CtlVerb::History, false},
 };
 
 }  // namespace
@@ -60,6 +61,8 @@ CtlUsageError ParseCtlArgs(const std::vector<std::string>& args, CtlArgs& out, s
       version = true;
     } else if (a == "--json") {
       out.json = true;
+    } else if (a == "--csv") {
+      out.csv = true;
     } else if (a == "--port" || a.rfind("--port=", 0) == 0) {
       std::string value;
       if (a == "--port") {
@@ -117,10 +120,15 @@ CtlUsageError ParseCtlArgs(const std::vector<std::string>& args, CtlArgs& out, s
       return CtlUsageError::ExtraArgument;
     }
     out.verb = v.verb;
-    if (out.json && v.verb != CtlVerb::Info) {
+    if (out.json && v.verb != CtlVerb::Info && v.verb != CtlVerb::History) {
       offending = "--json";
       return CtlUsageError::JsonNotHere;
     }
+    if (out.csv && v.verb != CtlVerb::History) {
+      offending = "--csv";
+      return CtlUsageError::CsvNotHere;
+    }
+    if (out.csv && out.json) return CtlUsageError::TwoFormats;
     const bool phonebook = v.verb == CtlVerb::PhonebookGet || v.verb == CtlVerb::PhonebookSet;
     const bool settings = v.verb == CtlVerb::SettingsGet || v.verb == CtlVerb::SettingsSet;
     if ((phonebook && !IsPhonebookFileName(out.file)) || (settings && !IsSettingsFileName(out.file))) {

@@ -7,7 +7,7 @@
 
 #include "link/device_link.h"
 
-enum class CtlVerb { Help, Version, Info, SettingsGet, SettingsSet, PhonebookGet, PhonebookSet, Firmware };
+enum class CtlVerb { Help, Version, Info, SettingsGet, SettingsSet, PhonebookGet, PhonebookSet, Firmware, History };
 
 // What rcpctl hands back to the shell; documented in --help and the README.
 enum class CtlExit : int {
@@ -24,11 +24,13 @@ struct CtlArgs {
   CtlVerb verb = CtlVerb::Help;
   std::string file;
   bool json = false;
+  bool csv = false;  // history only
   std::optional<PortKind> port;  // --port: no port search
 };
 
 // Why a command line was refused.
-enum class CtlUsageError { None, NoVerb, UnknownVerb, UnknownOption, MissingFile, ExtraArgument, BadPort, BadFormat, JsonNotHere };
+enum class CtlUsageError { None, NoVerb, UnknownVerb, UnknownOption, MissingFile, ExtraArgument, BadPort, BadFormat, JsonNotHere,
+                           CsvNotHere, TwoFormats };
 
 // `args` without the program name.
 CtlUsageError ParseCtlArgs(const std::vector<std::string>& args, CtlArgs& out, std::string& offending);

@@ -12,6 +12,7 @@
 #include "app/startup_win32.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
+#include "ctl/ctl_history.h"
 #include "ctl/ctl_report.h"
 #include "files/pbf_format.h"
 #include "files/phonebook_file.h"
@@ -364,6 +365,22 @@ int CtlRun::Firmware() {
   return Code(CtlExit::TransferFailed);
 }
 
+// The readings kept on this PC: no machine needed, the port left alone.
+int RunHistory(const CtlArgs& args, CtlConsole& console, CtlLanguage language) {
+  HistoryStore& store = TheHistoryStore();
+  const HistoryTime now = store.Now();
+  const std::vector<MachineHistory> machines = LoadHistories(store);
+  if (machines.empty() && (args.json || args.csv)) console.Error(CtlText(CtlMsg::HistoryNone, language));
+  if (args.json)
+    console.Utf8(HistoryJson(machines, now.year, now.month));
+  else if (args.csv)
+    console.Utf8(HistoryCsv(machines, now.year, now.month));
+  else
+    console.Line(machines.empty() ? CtlText(CtlMsg::HistoryNone, language)
+                                  : HistoryText(machines, now.year, now.month, language));
+  return Code(CtlExit::Ok);
+}
+
 }  // namespace
 
 int RunCtl(const std::vector<std::string>& argv, CtlConsole& console, CtlLanguage language) {
@@ -383,5 +400,6 @@ int RunCtl(const std::vector<std::string>& argv, CtlConsole& console, CtlLanguag
     console.Line(kVersionText);
     return Code(CtlExit::Ok);
   }
+  if (args.verb == CtlVerb::History) return RunHistory(args, console, language);
   return CtlRun(args, console, language).Run();
 }

@@ -19,10 +19,12 @@ constexpr Pair kTexts[] = {
      "  phonebook get ARQUIVO.PBF grava o diretório telefônico da máquina no arquivo\n"
      "  phonebook set ARQUIVO.PBF envia o diretório telefônico do arquivo à máquina\n"
      "  firmware IMAGEM           envia uma imagem de firmware e confere a nova versão\n"
+     "  history                   uso por mês nos últimos 12 meses, das leituras guardadas\n"
      "\n"
      "Opções:\n"
      "  --port usb|lpt1|ecp       usa essa porta, sem procurar a máquina\n"
-     "  --json                    saída de info em JSON\n"
+     "  --json                    saída de info ou history em JSON\n"
+     "  --csv                     saída de history em CSV\n"
      "  --help, --version\n"
      "\n"
      "Códigos de saída:\n"
@@ -37,10 +39,12 @@ constexpr Pair kTexts[] = {
      "  phonebook get FILE.PBF    saves the machine's phonebook to the file\n"
      "  phonebook set FILE.PBF    sends the file's phonebook to the machine\n"
      "  firmware IMAGE            sends a firmware image and checks the new version\n"
+     "  history                   use per month over the last 12 months, from the readings kept\n"
      "\n"
      "Options:\n"
      "  --port usb|lpt1|ecp       uses that port, without searching for the machine\n"
-     "  --json                    info output as JSON\n"
+     "  --json                    info or history output as JSON\n"
+     "  --csv                     history output as CSV\n"
      "  --help, --version\n"
      "\n"
      "Exit codes:\n"
@@ -54,7 +58,9 @@ constexpr Pair kTexts[] = {
     {"Porta inválida: %s (usb, lpt1 ou ecp)", "Bad port: %s (usb, lpt1 or ecp)"},
     {"Formato de arquivo não suportado: %s (use .PBF ou .STF)",
      "File format not supported: %s (use .PBF or .STF)"},
-    {"%s só vale para info.", "%s applies to info only."},
+    {"%s só vale para info e history.", "%s applies to info and history only."},
+    {"%s só vale para history.", "%s applies to history only."},
+    {"Escolha --json ou --csv, não os dois.", "Choose --json or --csv, not both."},
     {"Veja rcpctl --help.", "See rcpctl --help."},
     {"Porta está ocupada.", "The port is busy."},
     {"Não responde.", "The machine does not answer."},
@@ -97,6 +103,15 @@ constexpr Pair kTexts[] = {
     {"Atolamentos no ADF", "ADF jams"},
     {"Atolamentos de impressão", "Print jams"},
     {"Porta", "Port"},
+    {"Nenhuma leitura guardada ainda: rcpctl info e o painel guardam uma a cada leitura da máquina.",
+     "No readings kept yet: rcpctl info and the panel keep one each time they read the machine."},
+    {"Número de série %s", "Serial number %s"},
+    {"Última leitura: %s", "Last reading: %s"},
+    {"Mês", "Month"},
+    {"Impressões", "Prints"},
+    {"Digitalizações", "Scans"},
+    {"Atolamentos", "Jams"},
+    {"Cilindro", "Drum"},
 };
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<size_t>(CtlMsg::Count), "one text pair per message");
 
@@ -137,6 +152,10 @@ CtlMsg UsageMessage(CtlUsageError error) {
       return CtlMsg::UsageBadFormat;
     case CtlUsageError::JsonNotHere:
       return CtlMsg::UsageJsonNotHere;
+    case CtlUsageError::CsvNotHere:
+      return CtlMsg::UsageCsvNotHere;
+    case CtlUsageError::TwoFormats:
+      return CtlMsg::UsageTwoFormats;
     default:
       return CtlMsg::UsageNoVerb;
   }

@@ -22,6 +22,8 @@ enum class CtlMsg {
   UsageBadPort,
   UsageBadFormat,
   UsageJsonNotHere,
+  UsageCsvNotHere,
+  UsageTwoFormats,
   SeeHelp,
   PortBusy,
   NoAnswer,
@@ -61,6 +63,14 @@ enum class CtlMsg {
   InfoAdfJams,
   InfoPrintJams,
   InfoPort,
+  HistoryNone,
+  HistoryMachine,
+  HistoryLast,
+  HistoryMonth,
+  HistoryPrinted,
+  HistoryScanned,
+  HistoryJams,
+  HistoryDrum,
   Count,
 };
 

@@ -25,16 +25,6 @@ std::string PlainText(const char (&field)[N]) {
   return text;
 }
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c;
-    if (c == '"') quoted += '"';
-  }
-  return quoted + "\"";
-}
-
 // One line's fields (without its line break); quotes as RFC 4180 has them.
 std::vector<std::string> CsvFields(const std::string& line) {
   std::vector<std::string> fields(1);
@@ -150,6 +140,16 @@ std::string HistoryHeader() {
          "Data e hora,N\xC3\xBA" "mero de s\xC3\xA9" "rie,Modelo,"
          "Digitaliza\xC3\xA7\xC3\xB5" "es do vidro,Digitaliza\xC3\xA7\xC3\xB5" "es do AAO,Impress\xC3\xB5" "es,"
          "Fotoreceptor,Atolamentos do AAO,Atolamentos de impress\xC3\xA3o\r\n";
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c;
+    if (c == '"') quoted += '"';
+  }
+  return quoted + "\"";
 }
 
 std::string ReadingLine(const Reading& r) {

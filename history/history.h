@@ -37,6 +37,8 @@ std::string HistoryTimeText(const HistoryTime& time);
 // line that does not read as a reading.
 std::string HistoryHeader();
 std::string ReadingLine(const Reading& reading);
+// A field of a CSV line: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text);
 std::vector<Reading> ParseHistory(const std::string& text);
 
 // `text` with `reading` added at the end; the same text when the last

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ctl/ctl_args.h"
+#include "ctl/ctl_history.h"
 #include "ctl/ctl_report.h"
 #include "ctl/ctl_text.h"
 
@@ -51,6 +52,9 @@ TEST(CtlArgs, VerbsFilesAndOptions) {
       {{"phonebook", "get", ".pbf"}, CtlUsageError::BadFormat, CtlVerb::Help, "", false, {}, ".pbf"},
       {{"settings", "set", "a.pbf"}, CtlUsageError::BadFormat, CtlVerb::Help, "", false, {}, "a.pbf"},
       {{"firmware", "a.img", "--json"}, CtlUsageError::JsonNotHere, CtlVerb::Help, "", false, {}, "--json"},
+      {{"history", "--json"}, CtlUsageError::None, CtlVerb::History, "", true, {}, ""},
+      {{"info", "--csv"}, CtlUsageError::CsvNotHere, CtlVerb::Help, "", false, {}, "--csv"},
+      {{"history", "--csv", "--json"}, CtlUsageError::TwoFormats, CtlVerb::Help, "", false, {}, ""},
   };
   for (const auto& c : cases) {
     std::string joined;
@@ -162,6 +166,39 @@ TEST(CtlReport, TextAndEncoding) {
   const std::string en = InfoText(SampleInfo(), PortKind::Lpt1, CtlLanguage::English);
   EXPECT_NE(en.find("Free memory: 87 %\n"), std::string::npos) << en;
   EXPECT_NE(en.find("Port: lpt1\n"), std::string::npos) << en;
+}
+
+// Two machines; the second's readings end before the months shown begin.
+TEST(CtlReport, HistoryMonthByMonth) {
+  auto reading = [](const char* serial, int month, int day, uint32_t prints) {
+    Reading r;
+    r.time = {2026, month, day, 0, 0, 0};
+    r.serial = serial;
+    r.model = "QUILLMARK K40, SERIES";
+    r.counters[kPrints] = prints;
+    r.counters[kAdfJams] = prints / 100;
+    return r;
+  };
+  const std::vector<MachineHistory> machines = {
+      {"K40A", "QUILLMARK K40, SERIES", {reading("K40A", 11, 1, 100), reading("K40A", 12, 1, 400)}},
+      {"K40B", "QUILLMARK K40, SERIES", {reading("K40B", 1, 1, 5)}},
+  };
+  const std::string json = HistoryJson(machines, 2027, 1);
+  for (const char* part : {"{\"machines\":[{\"serial\":\"K40A\"", "\"lastReading\":\"2026-12-01 00:00:00\"",
+                           "{\"month\":\"2026-11\",\"counters\":{\"platenScans\":0,\"adfScans\":0,\"prints\":300,"
+                           "\"drum\":0,\"adfJams\":3,\"printJams\":0}}",
+                           "{\"month\":\"2026-12\",\"counters\":{", "{\"month\":\"2027-01\",\"counters\":null}"})
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+  const std::string csv = HistoryCsv(machines, 2027, 1);
+  EXPECT_EQ(csv.substr(0, csv.find('\n')), "serial,model,month,platenScans,adfScans,prints,drum,adfJams,printJams\r");
+  EXPECT_NE(csv.find("\r\nK40A,\"QUILLMARK K40, SERIES\",2026-11,0,0,300,0,3,0\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\nK40B,\"QUILLMARK K40, SERIES\",2026-12,,,,,,\r\n"), std::string::npos) << csv;
+  const std::string text = HistoryText(machines, 2027, 1, CtlLanguage::Portuguese);
+  EXPECT_NE(text.find("Número de série K40A (QUILLMARK K40, SERIES)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n2026-11            300              0              3              0\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\n2027-01              -              -              -              -"), std::string::npos)
+      << text;
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 // failure, files deployed and read back, and firmware updates that take and
 // that do not. The machine keeps its state in a file of each test's own.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <cstdio>
@@ -443,6 +445,36 @@ TEST(CtlFirmware, AnUpdateThatTakesAndOneThatDoesNot) {
                         &missing))
         << missing << "\n" << Describe(r);
   }
+}
+
+// Each read of the machine keeps a reading; history prints the months
+// without the machine. The readings of this prefix's other tests are cleared first.
+TEST(CtlHistory, InfoKeepsAReadingOnceAndHistoryShowsIt) {
+  char appData[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, appData)));
+  const std::string folder = std::string(appData) + "\\Dalvenor\\History";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*.csv").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    DeleteFileA((folder + "\\" + found.cFileName).c_str());
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+  CtlResult r = RunCtl("", "history");
+  ASSERT_EQ(r.code, 0u) << Describe(r);
+  EXPECT_TRUE(Has(r.out, "No readings kept yet") || Has(r.out, "Nenhuma leitura")) << Describe(r);
+
+  const std::string machine = FreshMachine("ctl-history");
+  for (int run = 0; run < 2; ++run) ASSERT_EQ(RunCtl(machine, "info").code, 0u);
+  const std::string kept = ReadAll(folder + "\\K40BR0712345.csv");
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), 2) << kept;  // the header and one reading
+
+  r = RunCtl("", "history --json");
+  ASSERT_EQ(r.code, 0u) << Describe(r);
+  EXPECT_TRUE(Has(r.out, "{\"machines\":[{\"serial\":\"K40BR0712345\",\"model\":\"QUILLMARK K40 SERIES\""))
+      << r.out;
+  EXPECT_TRUE(Has(r.out, "\"prints\":0,\"drum\":0,\"adfJams\":0,\"printJams\":0}}]}]}")) << r.out;
+  r = RunCtl("", "history --csv");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 13) << r.out;
 }
 
 }  // namespace
