@@ -25,6 +25,17 @@ std::string PlainText(const char (&field)[N]) {
   return text;
 }
 
+// A spreadsheet runs a field that starts with one of these as a formula; an
+// apostrophe before it (after any others) keeps it text, and is taken off on reading.
+bool LooksLikeFormula(const std::string& text) {
+  const size_t first = text.find_first_not_of('\'');
+  return first != std::string::npos && std::string("=+-@").find(text[first]) != std::string::npos;
+}
+
+std::string Unshielded(const std::string& field) {
+  return !field.empty() && field[0] == '\'' && LooksLikeFormula(field) ? field.substr(1) : field;
+}
+
 // One line's fields (without its line break); quotes as RFC 4180 has them.
 std::vector<std::string> CsvFields(const std::string& line) {
   std::vector<std::string> fields(1);
@@ -81,8 +92,8 @@ bool ParseTime(const std::string& text, HistoryTime* time) {
 bool ParseReading(const std::string& line, Reading* reading) {
   const std::vector<std::string> fields = CsvFields(line);
   if (fields.size() != 3 + kCounterCount || !ParseTime(fields[0], &reading->time)) return false;
-  reading->serial = fields[1];
-  reading->model = fields[2];
+  reading->serial = Unshielded(fields[1]);
+  reading->model = Unshielded(fields[2]);
   for (int i = 0; i < kCounterCount; ++i) {
     uint64_t value = 0;
     if (!ParseNumber(fields[3 + i], 0xFFFFFFFFu, &value)) return false;
@@ -142,7 +153,8 @@ std::string HistoryHeader() {
          "Fotoreceptor,Atolamentos do AAO,Atolamentos de impress\xC3\xA3o\r\n";
 }
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(const std::string& field) {
+  const std::string text = LooksLikeFormula(field) ? "'" + field : field;
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

@@ -128,6 +128,12 @@ TEST(UsageHistory, ReadingsKeptOnceWithinTheHour) {
   EXPECT_NE(store.files["K40-0001.csv"].find("\r\n2026-03-01 10:00:00,K40-0001,\"QUILLMARK K40, FAX\",5,0,100,0,0,0\r\n"),
             std::string::npos);
   EXPECT_EQ(HistoryFileName("AB 12/..\\x"), "AB_12_.._x.csv");
+  // A model a spreadsheet would run as a formula is kept as text, and read back as sent.
+  Reading formula = R("2026-03-02 10:00:00", 100, 5);
+  formula.model = "=1+1";
+  KeepReading(store, formula);
+  EXPECT_NE(store.files["K40-0001.csv"].find(",'=1+1,"), std::string::npos);
+  EXPECT_EQ(LoadHistory(store, "K40-0001").model, "=1+1");
 }
 
 TEST(UsageHistory, ACrashMidWriteLeavesEarlierReadings) {
