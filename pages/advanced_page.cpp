@@ -25,41 +25,34 @@ namespace {
 // The machine needs a pause after each exchange before it takes the next.
 constexpr uint32_t kPauseAfterCommandMs = 500;
 
+// Each list's control; its entries are kAdvancedLists' (same order).
 struct ListEntries {
   int id;
-  std::initializer_list<const char*> entries;
+  const ListTexts* entries;
 };
 const ListEntries kLists[] = {
-    {IDC_ADV_RECEIVE_MODE, {"TEL", "FAX", "TEL/FAX", "SEC/FAX"}},
-    {IDC_ADV_SPEAKER, {"Desligado", "Ligado", "COM"}},
-    {IDC_ADV_RINGER_VOLUME, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
-    {IDC_ADV_USB_MODE, {"Lento", "Rápido"}},
-    {IDC_ADV_FAX_DUPLEX, {"Desligado", "Borda longa", "Borda curta"}},
-    {IDC_ADV_LANGUAGE,
-     {"Inglês", "Francês", "Espanhol", "Português", "Alemão", "Italiano", "Holandês", "Dinamarquês", "Sueco",
-      "Finlandês", "Norueguês"}},
-    {IDC_ADV_IMAGE_QUALITY, {"Normal", "Texto aperfeiçoado", "Imagem aperfeiçoada"}},
+    {IDC_ADV_RECEIVE_MODE, &kAdvancedLists[0].texts}, {IDC_ADV_SPEAKER, &kAdvancedLists[1].texts},
+    {IDC_ADV_RINGER_VOLUME, &kAdvancedLists[2].texts}, {IDC_ADV_USB_MODE, &kAdvancedLists[3].texts},
+    {IDC_ADV_FAX_DUPLEX, &kAdvancedLists[4].texts},   {IDC_ADV_LANGUAGE, &kAdvancedLists[5].texts},
+    {IDC_ADV_IMAGE_QUALITY, &kAdvancedLists[6].texts},
 };
+static_assert(std::size(kLists) == std::size(kAdvancedLists));
 
 constexpr int kChecks[] = {IDC_ADV_ALARM_SOUND, IDC_ADV_KEY_SOUND, IDC_ADV_TONER_SAVE, IDC_ADV_TONER_LOW};
 
-// The edits in the order they get their limits and input classes; each limit
-// is its field's width.
+// The edits in the order they get their limits and input classes
+// (kAdvancedTexts' order); each limit is its field's width.
 struct TextEdit {
   int id;
-  int limit;
-  InputClass inputClass;
-  std::string AdvancedValues::*text;
+  const AdvancedText& spec;
 };
 const TextEdit kEdits[] = {
-    {IDC_ADV_TERMINAL_NAME, 20, NameText, &AdvancedValues::terminalIdName},
-    {IDC_ADV_TERMINAL_NUMBER, 20, DigitsPlus, &AdvancedValues::terminalIdNumber},
-    {IDC_ADV_CUSTOMER_NAME, 20, NameText, &AdvancedValues::customerName},
-    {IDC_ADV_CUSTOMER_NUMBER, 20, DialSpaced, &AdvancedValues::customerNumber},
-    {IDC_ADV_SERVICE_NUMBER, 46, DialSpaced, &AdvancedValues::serviceNumber},
-    {IDC_ADV_SERIAL_NUMBER, 20, NameText, &AdvancedValues::serialNumber},
-    {IDC_ADV_PREFIX_DIAL, 5, DialSpaced, &AdvancedValues::prefixDial},
+    {IDC_ADV_TERMINAL_NAME, kAdvancedTexts[0]}, {IDC_ADV_TERMINAL_NUMBER, kAdvancedTexts[1]},
+    {IDC_ADV_CUSTOMER_NAME, kAdvancedTexts[2]}, {IDC_ADV_CUSTOMER_NUMBER, kAdvancedTexts[3]},
+    {IDC_ADV_SERVICE_NUMBER, kAdvancedTexts[4]}, {IDC_ADV_SERIAL_NUMBER, kAdvancedTexts[5]},
+    {IDC_ADV_PREFIX_DIAL, kAdvancedTexts[6]},
 };
+static_assert(std::size(kEdits) == std::size(kAdvancedTexts));
 
 const TextEdit* FindEdit(int id) {
   for (const TextEdit& edit : kEdits)
@@ -103,7 +96,7 @@ CAdvanced::CAdvanced() : CSettingsBackupPage(IDD_ADVANCED) {
   BindComboIndex(IDC_ADV_IMAGE_QUALITY, v.imageQuality);
   for (size_t i = 0; i < std::size(kEdits); ++i) {
     BindControl(kEdits[i].id, m_edits[i]);
-    BindText(kEdits[i].id, v.*kEdits[i].text);
+    BindText(kEdits[i].id, v.*kEdits[i].spec.text);
   }
 }
 
@@ -111,7 +104,7 @@ void CAdvanced::FillLists() {
   for (const ListEntries& list : kLists) {
     HWND combo = GetItem(list.id);
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const char* entry : list.entries)
+    for (const char* entry : *list.entries)
       ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   }
 }
@@ -122,8 +115,8 @@ BOOL CAdvanced::InitPage() {
   CPropertyPage::InitPage();
   advancedPageOpen = true;
   for (size_t i = 0; i < std::size(kEdits); ++i) {
-    ::SendMessageA(GetItem(kEdits[i].id), EM_LIMITTEXT, kEdits[i].limit, 0);
-    m_edits[i].m_inputClass = kEdits[i].inputClass;
+    ::SendMessageA(GetItem(kEdits[i].id), EM_LIMITTEXT, kEdits[i].spec.limit, 0);
+    m_edits[i].m_inputClass = static_cast<InputClass>(kEdits[i].spec.inputClass);
   }
   OnRefresh();
   // Without an answer the page's first values are the ones to compare with.
@@ -156,7 +149,7 @@ void CAdvanced::OnEditChange(int editId) {
     NonAsciiTyped = false;
     int start = SelectionStart(control);
     // The page still holds the text from before the keystroke.
-    std::string& text = m_values.*edit->text;
+    std::string& text = m_values.*edit->spec.text;
     size_t dropped = DropNonAscii(text);
     ShowValues();
     int caret = CaretAfterDrop(start, dropped, text.size());

@@ -21,23 +21,19 @@ namespace {
 constexpr uint32_t kPauseAfterCommandMs = 500;
 constexpr int kNumberEditLimit = 2;
 
+// Each list's control; its entries are kSettingsLists' (same order).
 struct ListEntries {
   int id;
-  std::initializer_list<const char*> entries;
+  const ListTexts* entries;
 };
 const ListEntries kLists[] = {
-    {IDC_SET_TRAY1_SIZE, {"Carta", "A4", "Ofício I"}},
-    {IDC_SET_BYPASS_SIZE, {"Carta", "A4", "Ofício I"}},
-    {IDC_SET_PAPER_TYPE,
-     {"Papel comum", "Normal", "Transparências", "Cartão", "Etiquetas", "Pré-impresso", "Papel em cores",
-      "Envelope"}},
-    {IDC_SET_SEND_CONFIRM, {"Desl", "Lig", "Em erro"}},
-    {IDC_SET_REMOTE_CODE, {"*0*", "*1*", "*2*", "*3*", "*4*", "*5*", "*6*", "*7*", "*8*", "*9*"}},
-    {IDC_SET_CLOCK_MODE, {"12 horas", "24 horas"}},
-    {IDC_SET_POWERSAVE_MINUTES, {"5", "10", "15", "30", "45"}},
-    {IDC_SET_TRAY2_SIZE, {"Letter", "A4", "Legal"}},
-    {IDC_SET_AUTO_CLEAR, {"Off", "15 sec", "30 sec", "60 sec", "180 sec"}},
+    {IDC_SET_TRAY1_SIZE, &kSettingsLists[0].texts},      {IDC_SET_BYPASS_SIZE, &kSettingsLists[1].texts},
+    {IDC_SET_PAPER_TYPE, &kSettingsLists[2].texts},      {IDC_SET_SEND_CONFIRM, &kSettingsLists[3].texts},
+    {IDC_SET_REMOTE_CODE, &kSettingsLists[4].texts},     {IDC_SET_CLOCK_MODE, &kSettingsLists[5].texts},
+    {IDC_SET_POWERSAVE_MINUTES, &kSettingsLists[6].texts}, {IDC_SET_TRAY2_SIZE, &kSettingsLists[7].texts},
+    {IDC_SET_AUTO_CLEAR, &kSettingsLists[8].texts},
 };
+static_assert(std::size(kLists) == std::size(kSettingsLists));
 
 // Each number's edit and the scroll bar beside it; kNumberFields (same
 // order) holds its range and field.
@@ -120,7 +116,7 @@ void CSettings::FillLists() {
   for (const ListEntries& list : kLists) {
     HWND combo = GetItem(list.id);
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const char* entry : list.entries)
+    for (const char* entry : *list.entries)
       ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
   }
 }

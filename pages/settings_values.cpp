@@ -2,6 +2,8 @@
 // and stepping, and the mending of texts (see settings_values.h).
 #include "pages/settings_values.h"
 
+#include "widgets/input_class.h"
+
 #include <climits>
 #include <cstring>
 
@@ -181,3 +183,43 @@ int CaretAfterDrop(int selectionStart, size_t dropped, size_t length) {
   if (caret > static_cast<long long>(length)) return static_cast<int>(length);
   return static_cast<int>(caret);
 }
+
+const SettingsList kSettingsLists[9] = {
+    {"tray1Size", &SettingsValues::tray1Size, {"Carta", "A4", "Ofício I"}},
+    {"bypassSize", &SettingsValues::bypassSize, {"Carta", "A4", "Ofício I"}},
+    {"paperType",
+     &SettingsValues::paperType,
+     {"Papel comum", "Normal", "Transparências", "Cartão", "Etiquetas", "Pré-impresso", "Papel em cores",
+      "Envelope"}},
+    {"sendConfirmation", &SettingsValues::sendConfirmation, {"Desl", "Lig", "Em erro"}},
+    {"remoteCode",
+     &SettingsValues::remoteCode,
+     {"*0*", "*1*", "*2*", "*3*", "*4*", "*5*", "*6*", "*7*", "*8*", "*9*"}},
+    {"clockMode", &SettingsValues::clockMode, {"12 horas", "24 horas"}},
+    {"powerSaveMinutes", &SettingsValues::powerSaveMinutes, {"5", "10", "15", "30", "45"}},
+    {"tray2Size", &SettingsValues::tray2Size, {"Letter", "A4", "Legal"}},
+    {"autoClear", &SettingsValues::autoClear, {"Off", "15 sec", "30 sec", "60 sec", "180 sec"}},
+};
+
+const AdvancedList kAdvancedLists[7] = {
+    {"receiveMode", &AdvancedValues::receiveMode, {"TEL", "FAX", "TEL/FAX", "SEC/FAX"}},
+    {"speaker", &AdvancedValues::speaker, {"Desligado", "Ligado", "COM"}},
+    {"ringerVolume", &AdvancedValues::ringerVolume, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+    {"usbMode", &AdvancedValues::usbMode, {"Lento", "Rápido"}},
+    {"faxDuplex", &AdvancedValues::faxDuplex, {"Desligado", "Borda longa", "Borda curta"}},
+    {"language",
+     &AdvancedValues::language,
+     {"Inglês", "Francês", "Espanhol", "Português", "Alemão", "Italiano", "Holandês", "Dinamarquês", "Sueco",
+      "Finlandês", "Norueguês"}},
+    {"imageQuality", &AdvancedValues::imageQuality, {"Normal", "Texto aperfeiçoado", "Imagem aperfeiçoada"}},
+};
+
+const AdvancedText kAdvancedTexts[7] = {
+    {"terminalIdName", &AdvancedValues::terminalIdName, 20, NameText},
+    {"terminalIdNumber", &AdvancedValues::terminalIdNumber, 20, DigitsPlus},
+    {"customerName", &AdvancedValues::customerName, 20, NameText},
+    {"customerNumber", &AdvancedValues::customerNumber, 20, DialSpaced},
+    {"serviceNumber", &AdvancedValues::serviceNumber, 46, DialSpaced},
+    {"serialNumber", &AdvancedValues::serialNumber, 20, NameText},
+    {"prefixDial", &AdvancedValues::prefixDial, 5, DialSpaced},
+};

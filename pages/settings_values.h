@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "commands/device_data.h"
@@ -125,3 +126,33 @@ size_t DropNonAscii(std::string& text);
 // Where the caret goes after DropNonAscii: `selectionStart` less the dropped
 // count, kept within 0..length of the text now shown.
 int CaretAfterDrop(int selectionStart, size_t dropped, size_t length);
+
+// --- Lists and edits, as both pages and the web panel offer them -------------
+
+// A list's entries, in the order of the value's indices.
+using ListTexts = std::initializer_list<const char*>;
+struct SettingsList {
+  const char* key;  // the value's name outside the program (the web panel's forms)
+  int SettingsValues::*value;
+  ListTexts texts;
+};
+// In the page's order: tray 1, bypass size, paper type, send confirmation,
+// remote code, clock mode, power-save minutes, tray 2, auto clear.
+extern const SettingsList kSettingsLists[9];
+struct AdvancedList {
+  const char* key;
+  int AdvancedValues::*value;
+  ListTexts texts;
+};
+// Receive mode, speaker, ringer volume, USB mode, fax duplex, language, image quality.
+extern const AdvancedList kAdvancedLists[7];
+// An edit of the Advanced page: its width and the characters it admits
+// (an input class of widgets/input_class.h).
+struct AdvancedText {
+  const char* key;
+  std::string AdvancedValues::*text;
+  int limit;
+  int32_t inputClass;
+};
+// In the order the page limits them.
+extern const AdvancedText kAdvancedTexts[7];

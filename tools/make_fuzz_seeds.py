@@ -179,6 +179,32 @@ def long_contacts_inputs():
     part = b"\r\nX-NOTE" + b"\r\n ;X" * 1000000 + b":v"
     return {"fuzz_contacts_vcard/long/folded.vcf": name + part + b"\r\nTEL;TYPE=FAX:5551234\r\nEND:VCARD\r\n"}
 
+def web_seeds():
+    # Request bodies of rcpweb's pages: a phonebook write, settings, an import.
+    import json
+    entries = [{"name": "", "number": "", "group": False} for _ in range(80)]
+    entries[0] = {"name": "ANA", "number": "1133445566", "group": False}
+    entries[3] = {"name": "TURMA", "number": "", "group": True}
+    entries[5] = {"name": "jose p", "number": "0p11*#", "group": False}
+    settings = {"tray1Size": 1, "bypassSize": 0, "paperType": 2, "sendConfirmation": 2, "remoteCode": 5,
+                "clockMode": 1, "powerSaveMinutes": 1, "tray2Size": 0, "autoClear": 0, "autoJournal": 1,
+                "localId": 1, "rxReduction": 0, "horizontalReduction": 0, "ecmMode": 1,
+                "memoryTransmission": 1, "powerSaveOn": 1, "discard": 10, "redialInterval": 3, "rings": 2,
+                "redialCount": 7}
+    advanced = {"receiveMode": 2, "speaker": 2, "ringerVolume": 5, "usbMode": 1, "faxDuplex": 0, "language": 3,
+                "imageQuality": 0, "alarmSound": 1, "keySound": 1, "tonerSave": 0, "notifyTonerLow": 1,
+                "terminalIdName": "LOJA", "terminalIdNumber": "+55 11", "customerName": "CLIENTE",
+                "customerNumber": "11 3061", "serviceNumber": "0800 771", "serialNumber": "K40BR", "prefixDial": "0"}
+    dump = lambda value: json.dumps(value, ensure_ascii=False).encode()
+    return {
+        "phonebook": dump({"base": "0123456789abcdef", "entries": entries}),
+        "settings": dump({"base": {"settings": "x", "advanced": "y"}, "settings": settings, "advanced": advanced}),
+        "import-csv": dump({"file": "Nome,Telefone\r\nJo\u00e3o,+55 11 3333-4444\r\n", "mode": "replace",
+                            "prefix": "00", "numberColumn": ""}),
+        "import-vcard": dump({"file": "BEGIN:VCARD\r\nFN:Ana\r\nTEL:123\r\nEND:VCARD\r\n", "mode": "fill"}),
+        "deep": b"{\"a\":[[[[[[[[1]]]]]]]]}",
+    }
+
 
 TARGETS = {
     "fuzz_commands": commands_seeds,
@@ -188,6 +214,7 @@ TARGETS = {
     "fuzz_settings": settings_seeds,
     "fuzz_contacts_csv": lambda: contacts_seeds(False),
     "fuzz_contacts_vcard": lambda: contacts_seeds(True),
+    "fuzz_web_decode": web_seeds,
 }
 
 

@@ -23,6 +23,8 @@ rcp_test_packages=(
   nsis wine32:i386
   # The user's guide, Markdown rendered to HTML at build time.
   python3 python3-markdown
+  # rcpweb: its JSON library, and the browser and plain-HTTP clients of its tests.
+  dpkg-dev nlohmann-json3-dev chromium chromium-driver python3-selenium netcat-openbsd curl
 )
 # Where set-up leaves what the tests must know of this machine (why 32-bit
 # Wine is missing).
@@ -122,6 +124,37 @@ rcp_install_missing() {
   fi
   echo "32-bit Wine (wine32:i386) could not be installed (apt: ${why:-unknown})" >"$RCP_SETUP_STATE/wine32-missing"
   echo "== 32-bit Wine (wine32:i386) cannot be installed here (apt: ${why:-unknown}); everything else is, and the installer tests will be skipped"
+}
+
+# rcp_fetch_web_deps: the complete header-only HTTP library for rcpweb. The
+# binary package splits it for a Linux shared library, which cannot serve a
+# Windows build; the source package of the same version has the whole header.
+# Fetched once into $RCP_SETUP_STATE/web, never into the repository.
+RCP_WEB_DEPS="${RCP_WEB_DEPS:-$RCP_SETUP_STATE/web}"
+rcp_fetch_web_deps() {
+  [ -f "$RCP_WEB_DEPS/httplib/httplib.h" ] && return 0
+  local suite list=/etc/apt/sources.list.d/rcp-deb-src.sources tmp
+  suite="$(. /etc/os-release 2>/dev/null; echo "${VERSION_CODENAME:-bookworm}")"
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src ' /etc/apt/sources.list; then
+    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "$suite" >"$list"
+    rcp_apt_update || return 1
+  fi
+  tmp="$(mktemp -d)"
+  if ! (cd "$tmp" && apt-get source -q cpp-httplib >source.log 2>&1); then
+    tail -3 "$tmp/source.log" >&2
+    rm -rf "$tmp"
+    rcp_fail "apt-get source cpp-httplib failed (is there a deb-src entry for $suite main?)"
+    return 1
+  fi
+  local header
+  header="$(find "$tmp" -maxdepth 2 -name httplib.h -path '*cpp-httplib-*' | head -1)"
+  [ -n "$header" ] || { rm -rf "$tmp"; rcp_fail "the cpp-httplib source has no httplib.h"; return 1; }
+  mkdir -p "$RCP_WEB_DEPS/httplib"
+  cp "$header" "$RCP_WEB_DEPS/httplib/httplib.h"
+  cp "$(dirname "$header")/LICENSE" "$RCP_WEB_DEPS/httplib/" 2>/dev/null || true
+  rm -rf "$tmp"
+  echo "== cpp-httplib's header in $RCP_WEB_DEPS/httplib"
 }
 
 # rcp_configure <tree> [cmake args...]

@@ -7,6 +7,7 @@ RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
 source tools/setup.sh
 rcp_install_missing
+rcp_fetch_web_deps
 source tools/wine-env.sh
 rcp_wine_loader
 
