@@ -41,6 +41,14 @@ bool Exchange(bool (*command)()) {
   return ok;
 }
 
+// A settings write counts only when the machine acknowledged taking it.
+bool Acknowledged(bool (*command)(bool*)) {
+  bool acknowledged = false;
+  const bool ok = command(&acknowledged);
+  BusyWait(kAfterExchangeMs);
+  return ok && acknowledged;
+}
+
 size_t SpeedDials() { return phonebookTable ? speedDialCount : 0; }
 
 // The port borrowed for one job and given back at its end.
@@ -150,7 +158,7 @@ JobOutcome Win32MachineJobs::ApplySettings(const SettingsBlock* settings, const 
   KeepBackup(BackupKind::Settings, std::vector<uint8_t>(backup.begin(), backup.end()));
   if (settings) {
     settingsBlock = *settings;
-    if (!Exchange(&Mfp_SetSettings)) {
+    if (!Acknowledged(&Mfp_SetSettings)) {
       out.status = JobStatus::SendFailed;
       return out;
     }
@@ -158,7 +166,7 @@ JobOutcome Win32MachineJobs::ApplySettings(const SettingsBlock* settings, const 
   }
   if (advanced) {
     systemInfo = *advanced;
-    if (!Exchange(&Mfp_SetAdvanced)) {
+    if (!Acknowledged(&Mfp_SetAdvanced)) {
       out.status = JobStatus::SendFailed;
       return out;
     }
@@ -200,7 +208,7 @@ bool Win32MachineJobs::LoadBackup(const std::string& name, MachineRecords& into)
   settingsBlock = into.settings;
   systemInfo = into.info;
   bool settings = false, advanced = false;
-  const bool loaded = LoadSettingsBackup(path, &settings, &advanced) != 0;
+  const bool loaded = LoadSettingsSections(path, &settings, &advanced) != 0;
   if (loaded) {
     into.settings = settingsBlock;
     into.info = systemInfo;

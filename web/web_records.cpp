@@ -406,6 +406,9 @@ Json ImportPreview(const ImportRequest& request, const PhonebookEntry* table, si
   switch (read.error) {
     case ContactsError::None: break;
     case ContactsError::NoNumberColumn: break;  // the user chooses the column
+    case ContactsError::TooLarge:
+      error = "O arquivo de contatos tem mais de 16 MB e não foi lido. Nenhum contato foi importado.";
+      return {};
     case ContactsError::Empty: error = "O arquivo de contatos está vazio. Nenhum contato foi importado."; return {};
     case ContactsError::Malformed:
       error = "O arquivo de contatos está danificado. Nenhum contato foi importado.";

@@ -32,7 +32,7 @@ struct WebOptions {
 };
 
 // Limits of what a client may send.
-constexpr size_t kMaxBodyBytes = 512 * 1024;
+constexpr size_t kMaxBodyBytes = 4 * 1024 * 1024;  // a contacts file of a few thousand cards
 constexpr size_t kMaxHeaders = 64;
 constexpr int kClientTimeoutSeconds = 5;
 
