@@ -228,25 +228,6 @@ TEST_F(StartupTest, ControlNameWithoutRoomForSuffixLeavesUsbUnused) {
   EXPECT_EQ(std::strlen(DeviceLink::readPipeName), 255u);
 }
 
-TEST_F(StartupTest, ControlNameThatIsNoDeviceMeansNoUsb) {
-  // Such a name would make the pipes "\PIPE00" on the current drive.
-  for (HostPlatform host : {HostPlatform::Windows98, HostPlatform::Nt5}) {
-    for (const char* name : {"", "K40USB0", "\\PIPE", "\\\\?\\K40", "\\\\.\\"}) {
-      DeviceLink::Reset();
-      ResetPortSearch();
-      DeviceLink::hostPlatform = host;
-      controlName = name;
-      AddNamingLibrary();
-      AddTransferLibrary();
-      AddPipe();
-      SelectPort();
-      EXPECT_NE(DeviceLink::portKind, PortKind::Usb) << "\"" << name << "\"";
-      EXPECT_STREQ(DeviceLink::writePipeName, "");
-      EXPECT_TRUE(os.opens.empty()) << "\"" << name << "\" opened " << os.opens[0].name;
-    }
-  }
-}
-
 // --- identification loop ---
 
 std::vector<bool> inquiryScript;

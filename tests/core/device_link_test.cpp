@@ -76,7 +76,7 @@ TEST_F(LinkTest, UsbNamesMayBeBuiltFromTheControlPortBufferItself) {
   EXPECT_STREQ(DeviceLink::readPipeName, "\\\\.\\K40\\PIPE01");
 }
 
-TEST_F(LinkTest, UsbNameWithoutRoomForASuffixLeavesTheRoadUnavailable) {
+TEST_F(LinkTest, UsbNameThatIsNoDeviceOrHasNoRoomForASuffixLeavesTheRoadUnavailable) {
   ASSERT_TRUE(DeviceLink::SetUsbNames("\\\\.\\OLD"));
   const std::string longest = "\\\\.\\" + std::string(244, 'n');  // 248 + 7 = 255 characters: still fits
   ASSERT_TRUE(DeviceLink::SetUsbNames(longest.c_str()));
@@ -91,6 +91,9 @@ TEST_F(LinkTest, UsbNameWithoutRoomForASuffixLeavesTheRoadUnavailable) {
   std::string unterminated(300, 'x');
   EXPECT_FALSE(DeviceLink::SetUsbNames(unterminated.c_str()));
   EXPECT_FALSE(DeviceLink::SetUsbNames(nullptr));
+  // Not a device: the pipes would be "\PIPE00" and the like on the current drive.
+  for (const char* name : {"", "K40USB0", "\\PIPE", "\\\\?\\K40", "\\\\.\\"})
+    EXPECT_FALSE(DeviceLink::SetUsbNames(name)) << "\"" << name << "\"";
 }
 
 // --- Windows 95 ------------------------------------------------------------
