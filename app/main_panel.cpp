@@ -17,6 +17,7 @@
 #include "pages/page_set.h"
 #include "pages/phonebook_page.h"
 #include "pages/settings_page.h"
+#include "pages/usage_history.h"
 #include "res/resource.h"
 #include "widgets/about_box.h"
 #include "widgets/property_sheet.h"
@@ -202,6 +203,11 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
     case ID_RESTORE_BACKUP:
       ::OnRestoreBackup();
       return true;
+    case ID_USAGE_HISTORY: {
+      CUsageHistory history(m_hWnd);
+      history.DoModal();
+      return true;
+    }
     case ID_LOAD_SETTINGS:
       OnLoadSettings();
       return true;

@@ -65,6 +65,10 @@ class HistoryStore {
   virtual HistoryTime Now() = 0;
 };
 
+// `text` written whole beside `path` and swapped in, so a failure leaves
+// the old file as it was (the platform's own; false on other builds).
+bool ReplaceWholeFile(const std::string& path, const std::string& text);
+
 // The installed store; installing nullptr restores the platform's own.
 HistoryStore& TheHistoryStore();
 void InstallHistoryStore(HistoryStore* store);

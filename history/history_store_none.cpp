@@ -14,6 +14,8 @@ class NoHistoryStore final : public HistoryStore {
 
 }  // namespace
 
+bool ReplaceWholeFile(const std::string&, const std::string&) { return false; }
+
 HistoryStore& PlatformHistoryStore() {
   static NoHistoryStore store;
   return store;

@@ -47,20 +47,7 @@ class Win32HistoryStore final : public HistoryStore {
 
   bool Replace(const std::string& name, const std::string& text) override {
     const std::string folder = Folder();
-    if (folder.empty()) return false;
-    const std::string path = folder + "\\" + name;
-    const std::string fresh = path + ".new";
-    HANDLE file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                       written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!whole || !MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      DeleteFileA(fresh.c_str());
-      return false;
-    }
-    return true;
+    return !folder.empty() && ReplaceWholeFile(folder + "\\" + name, text);
   }
 
   std::vector<std::string> Names() override {
@@ -83,6 +70,21 @@ class Win32HistoryStore final : public HistoryStore {
 };
 
 }  // namespace
+
+bool ReplaceWholeFile(const std::string& path, const std::string& text) {
+  const std::string fresh = path + ".new";
+  HANDLE file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                     written == text.size() && FlushFileBuffers(file);
+  CloseHandle(file);
+  if (!whole || !MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(fresh.c_str());
+    return false;
+  }
+  return true;
+}
 
 HistoryStore& PlatformHistoryStore() {
   static Win32HistoryStore store;

@@ -2,6 +2,7 @@
 #include "history/usage.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -115,4 +116,29 @@ std::vector<PeriodUsage> UsagePerWeek(const DailyUsage& daily, int64_t day, int 
     w.use = daily.Between(w.firstDay, w.lastDay);
   }
   return weeks;
+}
+
+uint64_t ChartTop(uint64_t max) {
+  for (uint64_t power = 10;; power *= 10)
+    for (uint64_t step : {1, 2, 5})
+      if (step * power >= max || step * power > UINT64_MAX / 50) return step * power;
+}
+
+std::string MonthlyCsv(const MachineHistory& history, int year, int month) {
+  // Spelled in UTF-8 bytes: Windows builds take plain literals as Windows-1252.
+  std::string out =
+      "\xEF\xBB\xBFM\xC3\xAAs,N\xC3\xBA" "mero de s\xC3\xA9" "rie,Modelo,Digitaliza\xC3\xA7\xC3\xB5" "es do vidro,"
+      "Digitaliza\xC3\xA7\xC3\xB5" "es do AAO,Impress\xC3\xB5" "es,Fotoreceptor,Atolamentos do AAO,"
+      "Atolamentos de impress\xC3\xA3o\r\n";
+  if (history.readings.empty()) return out;
+  const HistoryTime& first = history.readings.front().time;
+  const int count = (year - first.year) * 12 + (month - first.month) + 1;
+  for (const PeriodUsage& m : UsagePerMonth(UsagePerDay(history.readings), year, month, std::max(count, 1))) {
+    char label[16];
+    std::snprintf(label, sizeof label, "%04d-%02d", m.year, m.month);
+    std::string line = std::string(label) + "," + CsvField(history.serial) + "," + CsvField(history.model);
+    for (uint64_t value : m.use.counters) line.append(",").append(m.known ? std::to_string(value) : "");
+    out += line + "\r\n";
+  }
+  return out;
 }

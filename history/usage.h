@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "history/history.h"
@@ -39,5 +40,14 @@ struct PeriodUsage {
 };
 // The `count` months up to and including `year`-`month`, oldest first.
 std::vector<PeriodUsage> UsagePerMonth(const DailyUsage& daily, int year, int month, int count);
+// A round top for a chart's axis at or above `max`: 1, 2 or 5 times a power
+// of ten, 10 at least.
+uint64_t ChartTop(uint64_t max);
+
+// Every month from the first reading's to `year`-`month`, one line each, for
+// a spreadsheet: UTF-8 with a byte-order mark and a header; months the
+// readings do not reach have empty figures.
+std::string MonthlyCsv(const MachineHistory& history, int year, int month);
+
 // The `count` weeks (Monday to Sunday) up to the one holding `day`, oldest first.
 std::vector<PeriodUsage> UsagePerWeek(const DailyUsage& daily, int64_t day, int count);

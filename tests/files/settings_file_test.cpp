@@ -134,9 +134,9 @@ TEST_F(SettingsFileTest, TheMenuCommandsSaveAndLoadWithThePagesRules) {
   Open();
   HMENU file = GetSubMenu(GetMenu(Main()), 0);
   const UINT ids[] = {ID_LOAD_PHONEBOOK,  ID_SAVE_PHONEBOOK,  ID_LOAD_SETTINGS,  ID_SAVE_SETTINGS, ID_IMPORT_CONTACTS,
-                      ID_EXPORT_CONTACTS, ID_RESTORE_BACKUP, 0,                 ID_APP_EXIT_MENU};
-  ASSERT_EQ(GetMenuItemCount(file), 9);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(GetMenuItemID(file, i), ids[i]) << i;
+                      ID_EXPORT_CONTACTS, ID_RESTORE_BACKUP, ID_USAGE_HISTORY,  0,                ID_APP_EXIT_MENU};
+  ASSERT_EQ(GetMenuItemCount(file), 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(GetMenuItemID(file, i), ids[i]) << i;
   char text[64] = {};
   GetMenuStringA(file, ID_LOAD_SETTINGS, text, sizeof text, MF_BYCOMMAND);
   EXPECT_STREQ(text, "Carregar configurações...");
