@@ -100,10 +100,12 @@ class CtlFwView final : public FwUpView {
         return CtlText(CtlMsg::FwDone, language_);
       case IDS_FW_DONE_VERSION:
         return CtlText(CtlMsg::FwApplied, language_);
-      case IDS_FW_NOT_APPLIED:
-        return CtlText(CtlMsg::FwNotApplied, language_);
+      case IDS_FW_SAME_VERSION:
+        return CtlText(CtlMsg::FwSameVersion, language_);
       case IDS_FW_NO_ANSWER_AFTER:
         return CtlText(CtlMsg::FwSilent, language_);
+      case IDS_FW_UNCONFIRMED:
+        return CtlText(CtlMsg::FwUnconfirmed, language_);
       default:
         return "";
     }
@@ -342,21 +344,29 @@ int CtlRun::SettingsSet() {
 }
 
 int CtlRun::Firmware() {
+  // The version before, read as the firmware page reads it when shown; the
+  // update itself then sends nothing but the start command and the image.
+  const std::string before = Exchange(&Mfp_GetSystemInfo) ? CurrentFwVersion() : std::string();
   CtlFwView view(console_, language_);
   FwUpChooseImage(view, args_.file);
   Say(CtlMsg::FwSending, args_.file);
   FwUpTransfer transfer(view);
-  transfer.CheckApplied(true);
+  transfer.CheckApplied(before);
   transfer.OnUpdate();
   console_.EndProgress();
   switch (transfer.outcome()) {
     case FwOutcome::Applied:
+    case FwOutcome::Sent:
       return Code(CtlExit::Ok);
-    case FwOutcome::NotApplied:
+    case FwOutcome::SameVersion:
+    case FwOutcome::Unconfirmed:
     case FwOutcome::Silent:
       return Code(CtlExit::NotConfirmed);
     case FwOutcome::NotRun:
       Complain(CtlMsg::FileUnreadable, args_.file);
+      return Code(CtlExit::FileError);
+    case FwOutcome::Refused:
+      Complain(CtlMsg::NotFirmwareImage, args_.file);
       return Code(CtlExit::FileError);
     case FwOutcome::Failed:
       break;

@@ -84,10 +84,14 @@ constexpr Pair kTexts[] = {
     {"Falha ao gravar os dados.", "Writing the data failed."},
     {"Atualização concluída!", "Update complete!"},
     {"A máquina agora usa o firmware %s.", "The machine now runs firmware %s."},
-    {"Atenção: a máquina ainda usa o firmware %s, o mesmo de antes: a nova imagem não foi aplicada.",
-     "Warning: the machine still runs firmware %s, as before: the new image was not applied."},
+    {"A máquina informa a mesma versão de firmware de antes: %s.",
+     "The machine reports the same firmware version as before: %s."},
     {"Atenção: a máquina não respondeu depois de reiniciar: não foi possível confirmar a atualização.",
      "Warning: the machine did not answer after its restart: the update cannot be confirmed."},
+    {"Atenção: a máquina usa o firmware %s, mas a versão anterior não foi lida: não foi possível confirmar a "
+     "atualização.",
+     "Warning: the machine runs firmware %s, but the version before was not read: the update cannot be "
+     "confirmed."},
     {"Modelo", "Model"},
     {"Versão do firmware", "Firmware version"},
     {"Versão do motor de impressão", "Print engine version"},

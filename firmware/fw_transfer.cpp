@@ -35,6 +35,13 @@ uint32_t Clamped(int64_t moved, uint32_t asked) {
   return moved > asked ? asked : static_cast<uint32_t>(moved);
 }
 
+std::string WithoutTrailingBlanks(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+void KeepViewPainted(void* view) { static_cast<FwUpView*>(view)->KeepPainted(); }
+
 }  // namespace
 
 const uint8_t kFwStartLink[kFwStartSize] = {0x1B, 0xA5, 0x00, 0x04, 0x50, 0xE0, 0x82, 0x05};
@@ -52,13 +59,14 @@ std::string FwSizeText(uint64_t size) {
 
 FwOutcome JudgeFirmware(bool read, const std::string& before, const std::string& after) {
   if (!read) return FwOutcome::Silent;
-  return !before.empty() && before == after ? FwOutcome::NotApplied : FwOutcome::Applied;
+  // Without the version from before, a version now proves nothing.
+  if (before.empty()) return FwOutcome::Unconfirmed;
+  return before == after ? FwOutcome::SameVersion : FwOutcome::Applied;
 }
 
 std::string CurrentFwVersion() {
-  std::string version(systemInfo.firmwareVersion, strnlen(systemInfo.firmwareVersion, sizeof systemInfo.firmwareVersion));
-  while (!version.empty() && version.back() == ' ') version.pop_back();
-  return version;
+  return WithoutTrailingBlanks(
+      std::string(systemInfo.firmwareVersion, strnlen(systemInfo.firmwareVersion, sizeof systemInfo.firmwareVersion)));
 }
 
 bool HasFwSignature(const uint8_t head[4]) { return std::memcmp(head, kSignature, 4) == 0; }
@@ -92,6 +100,11 @@ void FwUpChooseImage(FwUpView& page, const std::string& path) {
   os.CloseDevice(file);
 }
 
+void FwUpTransfer::CheckApplied(const std::string& versionBefore) {
+  checkApplied_ = true;
+  before_ = WithoutTrailingBlanks(versionBefore);
+}
+
 void FwUpTransfer::OnUpdate() {
   if (DeviceLink::hostPlatform == HostPlatform::Windows95)
     OnUpdateWin95Lpt();
@@ -116,6 +129,7 @@ void FwUpTransfer::Run(Road road) {
                               os_flags::AttributeNormal);
   if (image_ == nullptr) {
     // Gone since it was chosen: forgotten, without a word.
+    outcome_ = FwOutcome::NotRun;
     page_.FileName().clear();
     page_.EnableUpdate(false);
     page_.Redisplay();
@@ -123,8 +137,6 @@ void FwUpTransfer::Run(Road road) {
   }
   page_.ShowWaitCursor();
   outcome_ = FwOutcome::Failed;
-  // The version before, so that the restart can tell whether the image took.
-  if (checkApplied_) before_ = Mfp_GetSystemInfo() ? CurrentFwVersion() : std::string();
   after_.clear();
   if (Transfer(road)) Complete();
   Close();
@@ -137,22 +149,20 @@ bool FwUpTransfer::Transfer(Road road) {
     if (road != Road::DeviceLink) DebugLine("Error on writing to port.");
     return Fail();
   }
+  uint32_t n = 0, total = 0;
+  if (!ReadFirstChunk(&n, &total)) return false;
   if (!SendStartCommand(road)) return Fail();
 
-  // A size the counters cannot hold, or none, would end the loop at once or
-  // never: the machine, already waiting for an image, gets none.
-  uint64_t size = 0;
-  if (!os.FileSize(image_, &size) || size == 0 || size > UINT32_MAX) return Fail();
-  const uint32_t total = static_cast<uint32_t>(size);
   page_.SetProgressRange(0, 100);
   page_.SetProgressPos(0);
   page_.Pause(kBeforeImage);
 
   uint32_t sent = 0;
-  while (sent < total) {
-    uint32_t n = 0;
-    os.ReadDevice(image_, buffer_, kFwChunkSize, &n);
-    n = Clamped(n, kFwChunkSize);
+  for (bool first = true; sent < total; first = false) {
+    if (!first) {
+      os.ReadDevice(image_, buffer_, kFwChunkSize, &n);
+      n = Clamped(n, kFwChunkSize);
+    }
     // The file ended (or failed) before its measured size: never spin on it.
     if (n == 0) return Fail();
     uint32_t w = Send(road, buffer_, n);
@@ -182,6 +192,35 @@ bool FwUpTransfer::Transfer(Road road) {
   return true;
 }
 
+bool FwUpTransfer::ReadFirstChunk(uint32_t* n, uint32_t* total) {
+  // Checked here rather than trusted from the choice: the file may have been
+  // replaced since. It is open without write sharing from now on, so what is
+  // checked is what is sent.
+  Os& os = TheOs();
+  uint64_t size = 0;
+  if (!os.FileSize(image_, &size)) return Fail();
+  *n = 0;
+  uint32_t got = 0;
+  do {
+    got = 0;
+    os.ReadDevice(image_, buffer_ + *n, kFwChunkSize - *n, &got);
+    *n += Clamped(got, kFwChunkSize - *n);
+  } while (*n < sizeof kSignature && got > 0);
+  // A size the counters cannot hold, or one below what was read, would end
+  // the loop at once or never.
+  if (*n < sizeof kSignature || !HasFwSignature(buffer_) || size > UINT32_MAX || size < *n) return Refuse();
+  *total = static_cast<uint32_t>(size);
+  return true;
+}
+
+bool FwUpTransfer::Refuse() {
+  outcome_ = FwOutcome::Refused;
+  page_.Message() = page_.Text(IDS_FW_INVALID_FILE);
+  page_.EnableUpdate(false);
+  page_.Redisplay();
+  return false;
+}
+
 bool FwUpTransfer::SendStartCommand(Road road) {
   switch (road) {
     case Road::Win95:
@@ -204,17 +243,19 @@ bool FwUpTransfer::SendStartCommand(Road road) {
       }
       return true;
 
-    case Road::DeviceLink:
+    case Road::DeviceLink: {
+      // Not into the chunk buffer: that holds the first chunk already.
+      uint8_t reply[kFwReplySize] = {};
       if (Send(road, kFwStartLink, kFwStartSize) < kFwStartSize) return false;
       page_.Pause(kReplyWait);
-      if (DeviceLink::Read(buffer_, kFwReplySize) == kFwReplySize && buffer_[0] == kLeaderByte)
-        return true;
+      if (DeviceLink::Read(reply, kFwReplySize) == kFwReplySize && reply[0] == kLeaderByte) return true;
       // One more command; its answer only has to be whole.
       DebugLine("FwUp: Failed to read response ");
       page_.Pause(kResendWait);
       if (Send(road, kFwStartLink, kFwStartSize) < kFwStartSize) return false;
       page_.Pause(kReplyWait);
-      return DeviceLink::Read(buffer_, kFwReplySize) >= kFwReplySize;
+      return DeviceLink::Read(reply, kFwReplySize) >= kFwReplySize;
+    }
   }
   return false;
 }
@@ -260,6 +301,9 @@ void FwUpTransfer::Complete() {
   page_.Message() = page_.Text(IDS_FW_WRITTEN);
   page_.ShowMessageNow(page_.Message());
   page_.Pause(kFlashWrite);
+  // The check opens the port again: an ECP device still held unshared would
+  // refuse it.
+  if (checkApplied_) ReleaseHandles();
   ReportCompletion();
   // Back to the first state: a new image must be chosen for the next update.
   page_.Message() = page_.Text(IDS_FW_SELECT_FILE);
@@ -273,7 +317,7 @@ void FwUpTransfer::Complete() {
 void FwUpTransfer::ReportCompletion() {
   const std::string caption = page_.Text(inquiryAnswered ? IDS_APP_TITLE_ANSWERED : IDS_APP_TITLE);
   if (!checkApplied_) {
-    outcome_ = FwOutcome::Applied;
+    outcome_ = FwOutcome::Sent;
     page_.Message() = page_.Text(IDS_FW_DONE);
     page_.ShowBox(page_.Message(), caption);
     return;
@@ -282,39 +326,57 @@ void FwUpTransfer::ReportCompletion() {
   after_ = read ? CurrentFwVersion() : std::string();
   if (read) page_.MachineInfoRead();
   outcome_ = JudgeFirmware(read, before_, after_);
-  const unsigned textId = outcome_ == FwOutcome::Applied      ? IDS_FW_DONE_VERSION
-                          : outcome_ == FwOutcome::NotApplied ? IDS_FW_NOT_APPLIED
-                                                              : IDS_FW_NO_ANSWER_AFTER;
+  unsigned textId = IDS_FW_NO_ANSWER_AFTER;
+  if (outcome_ == FwOutcome::Applied) textId = IDS_FW_DONE_VERSION;
+  if (outcome_ == FwOutcome::SameVersion) textId = IDS_FW_SAME_VERSION;
+  if (outcome_ == FwOutcome::Unconfirmed) textId = IDS_FW_UNCONFIRMED;
   std::string text = page_.Text(textId);
   const size_t slot = text.find("%s");
   if (slot != std::string::npos) text.replace(slot, 2, after_);
-  page_.Message() = page_.Text(IDS_FW_DONE) + " " + text;
-  if (outcome_ != FwOutcome::Applied) page_.Message() = text;
-  if (outcome_ == FwOutcome::Applied)
-    page_.ShowBox(page_.Message(), caption);
-  else
-    page_.ShowWarningBox(page_.Message(), caption);
+  switch (outcome_) {
+    case FwOutcome::Applied:
+      page_.Message() = page_.Text(IDS_FW_DONE) + " " + text;
+      page_.ShowBox(page_.Message(), caption);
+      break;
+    case FwOutcome::SameVersion:
+      // Re-flashing the running version is a normal repair: neither success
+      // nor failure can be told from the version alone.
+      page_.Message() = text;
+      page_.ShowBox(page_.Message(), caption);
+      break;
+    default:
+      page_.Message() = text;
+      page_.ShowWarningBox(page_.Message(), caption);
+      break;
+  }
 }
 
 bool FwUpTransfer::ReadMachineAgain() {
   // Only a question: the identity flags stay those of start-up, which chose
   // the pages and the title.
   const bool answered = inquiryAnswered, full = fullPanel;
+  // A silent machine makes these waits last seconds: the page keeps painting.
+  SetWaitPump(&KeepViewPainted, &page_);
   // As at start-up: a second inquiry when the first finds no answer.
   const bool read = (Mfp_Inquiry() || Mfp_Inquiry()) && (Mfp_GetSystemInfo() || Mfp_GetSystemInfo());
+  SetWaitPump(nullptr, nullptr);
   inquiryAnswered = answered;
   fullPanel = full;
   return read;
 }
 
-void FwUpTransfer::Close() {
+void FwUpTransfer::ReleaseHandles() {
   Os& os = TheOs();
-  page_.Redisplay();
   if (buffer_ != nullptr) os.FreeZeroed(buffer_);
   if (ecp_ != nullptr) os.CloseDevice(ecp_);
-  os.CloseDevice(image_);
+  if (image_ != nullptr) os.CloseDevice(image_);
   buffer_ = nullptr;
   ecp_ = nullptr;
   image_ = nullptr;
+}
+
+void FwUpTransfer::Close() {
+  page_.Redisplay();
+  ReleaseHandles();
   page_.RestoreCursor();
 }

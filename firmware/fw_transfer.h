@@ -42,15 +42,18 @@ void FwUpChooseImage(FwUpView& page, const std::string& path);
 
 // How an update ended, as far as the machine tells.
 enum class FwOutcome {
-  NotRun,      // the image could not be opened
-  Failed,      // "Falha ao gravar os dados."
-  Applied,     // the machine reports a version other than before
-  NotApplied,  // it still reports the version it had before
-  Silent,      // it did not answer after its restart
+  NotRun,       // the image could not be opened
+  Refused,      // the image is no longer a firmware image: nothing was sent
+  Failed,       // "Falha ao gravar os dados."
+  Sent,         // every byte taken; no check was asked for
+  Applied,      // the machine reports a version other than before
+  SameVersion,  // it reports the version it had before (a re-flash, or not applied)
+  Unconfirmed,  // it answers, but the version before is not known
+  Silent,       // it did not answer after its restart
 };
 
 // The verdict after the restart: `read` whether the system information came
-// back, `before` the version read before the transfer (empty: unknown).
+// back, `before` the version known before the transfer (empty: unknown).
 FwOutcome JudgeFirmware(bool read, const std::string& before, const std::string& after);
 
 // The firmware version of the system-information record, without its blanks.
@@ -70,14 +73,16 @@ class FwUpTransfer {
   void OnUpdate4NtLpt();
   void OnUpdateWin95Lpt();
 
-  // Reads the firmware version before the transfer and again after the
-  // machine's restart, and says in the completion box whether it changed.
-  // Without it the completion box only says that the transfer ended.
-  void CheckApplied(bool check) { checkApplied_ = check; }
+  // Reads the firmware version again after the machine's restart and says
+  // in the completion box how it compares with `versionBefore`, which the
+  // caller read before the update (empty: not known). Without it the
+  // completion box only says that the transfer ended. The update itself
+  // sends nothing but the start command and the image.
+  void CheckApplied(const std::string& versionBefore);
 
   FwOutcome outcome() const { return outcome_; }
-  // The versions read before the transfer and after the restart (empty:
-  // not read).
+  // The versions known before the transfer and read after the restart
+  // (empty: not known).
   const std::string& versionBefore() const { return before_; }
   const std::string& versionAfter() const { return after_; }
 
@@ -88,6 +93,11 @@ class FwUpTransfer {
   // True when every byte of the image was accepted; false with the failure
   // message set.
   bool Transfer(Road road);
+  // The first chunk, read on the handle that is streamed: it must start with
+  // the signature, and the file's size must fit the counters. False with the
+  // page told why; the machine has heard nothing yet.
+  bool ReadFirstChunk(uint32_t* n, uint32_t* total);
+  bool Refuse();
   bool SendStartCommand(Road road);
   void SetUpEcpDevice();
   uint32_t Send(Road road, const uint8_t* bytes, uint32_t length);
@@ -97,6 +107,8 @@ class FwUpTransfer {
   void ReportCompletion();
   // Inquiry and system information after the restart, with their retries.
   bool ReadMachineAgain();
+  // The chunk buffer, the ECP device and the image, each once.
+  void ReleaseHandles();
   void Close();
 
   FwUpView& page_;

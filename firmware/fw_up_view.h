@@ -33,6 +33,9 @@ class FwUpView {
   // A plain sleep of `ms` as far as the machine is concerned. The page keeps
   // painting meanwhile and takes no input.
   virtual void Pause(uint32_t ms) = 0;
+  // Called now and then inside the waits of the commands that check the
+  // machine after its restart: the same painting, still without input.
+  virtual void KeepPainted() {}
 
   // A modal box with an OK button and no icon.
   virtual void ShowBox(const std::string& text, const std::string& caption) = 0;

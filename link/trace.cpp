@@ -17,6 +17,8 @@ constexpr size_t kLineBufferSize = 256;
 
 WaitJob pendingJob = nullptr;
 void* pendingContext = nullptr;
+WaitJob waitPump = nullptr;
+void* waitPumpContext = nullptr;
 
 // Formats into `line`; text that does not fit is cut, never overrun.
 void FormatCut(char (&line)[kLineBufferSize], size_t room, const char* format, va_list args) {
@@ -59,8 +61,18 @@ void BusyWait(uint32_t ms) {
   }
   // Unsigned difference: a counter that wraps past 0xFFFFFFFF meanwhile still
   // yields the true elapsed time.
-  while (static_cast<uint32_t>(os.TickCount() - start) < ms) {
+  uint32_t pumped = start;
+  for (uint32_t now = os.TickCount(); static_cast<uint32_t>(now - start) < ms; now = os.TickCount()) {
+    if (waitPump != nullptr && static_cast<uint32_t>(now - pumped) >= kWaitPumpSliceMs) {
+      waitPump(waitPumpContext);
+      pumped = now;
+    }
   }
+}
+
+void SetWaitPump(WaitJob pump, void* context) {
+  waitPump = pump;
+  waitPumpContext = context;
 }
 
 void SetWaitJob(WaitJob job, void* context) {

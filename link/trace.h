@@ -12,9 +12,10 @@ void Trace(const char* format, ...) RCP_PRINTF_LIKE(1, 2);
 // Formatted text written to the debugger output as it stands (no "\r").
 void DebugLine(const char* format, ...) RCP_PRINTF_LIKE(1, 2);
 
-// Spins on the tick counter, without sleeping or pumping messages, until at
-// least `ms` have passed (unsigned difference, so a counter wrap is harmless).
-// A pending wait job (below) runs first, inside the same `ms`.
+// Spins on the tick counter, without sleeping, until at least `ms` have
+// passed (unsigned difference, so a counter wrap is harmless). A pending wait
+// job (below) runs first, inside the same `ms`; a wait pump, when one is set,
+// is called every kWaitPumpSliceMs meanwhile.
 void BusyWait(uint32_t ms);
 
 // Hands the next BusyWait a job to do instead of spinning idle: it runs once,
@@ -25,3 +26,10 @@ void BusyWait(uint32_t ms);
 // Nullptr withdraws a job that has not run.
 using WaitJob = void (*)(void* context);
 void SetWaitJob(WaitJob job, void* context);
+
+// While set, every BusyWait calls `pump` each kWaitPumpSliceMs of its spin,
+// so that a window can paint and answer other programs during the waits of
+// commands it runs itself. Like a wait job it must not talk to the machine.
+// Nullptr removes it.
+constexpr uint32_t kWaitPumpSliceMs = 25;
+void SetWaitPump(WaitJob pump, void* context);

@@ -98,20 +98,22 @@ void CFwUp::OnBrowse() {
   FwUpChooseImage(*this, path);
 }
 
-// Every update from the page says afterwards which version the machine runs.
+// Every update from the page says afterwards which version the machine runs,
+// compared with the version the page read when shown or refreshed: asking
+// again would add a request to the update's own.
 void CFwUp::OnUpdate() {
   FwUpTransfer transfer(*this);
-  transfer.CheckApplied(true);
+  transfer.CheckApplied(m_strFwVersion);
   transfer.OnUpdate();
 }
 void CFwUp::OnUpdate4NtLpt() {
   FwUpTransfer transfer(*this);
-  transfer.CheckApplied(true);
+  transfer.CheckApplied(m_strFwVersion);
   transfer.OnUpdate4NtLpt();
 }
 void CFwUp::OnUpdateWin95Lpt() {
   FwUpTransfer transfer(*this);
-  transfer.CheckApplied(true);
+  transfer.CheckApplied(m_strFwVersion);
   transfer.OnUpdateWin95Lpt();
 }
 

@@ -75,7 +75,7 @@ class CFwUp : public CPropertyPage, private FwUpView {
 
   // Paints what needs it and lets other programs' messages through, while
   // keyboard and mouse input is dropped.
-  void KeepPainted();
+  void KeepPainted() override;
 
   std::optional<CWaitCursor> m_wait;
   bool m_busy = false;

@@ -165,8 +165,9 @@
 #define IDS_SETTINGS_FILE_INVALID 123
 // The firmware update's check after the machine's restart.
 #define IDS_FW_DONE_VERSION 170
-#define IDS_FW_NOT_APPLIED 171
+#define IDS_FW_SAME_VERSION 171
 #define IDS_FW_NO_ANSWER_AFTER 172
+#define IDS_FW_UNCONFIRMED 173
 
 // Contacts import and export.
 #define IDD_IMPORT_CONTACTS 140

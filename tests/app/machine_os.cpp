@@ -17,7 +17,9 @@ OsHandle MachineOs::OpenDevice(const char* name, uint32_t access, uint32_t share
   bool machinePort = std::strcmp(name, "LPT1") == 0 || std::strcmp(name, "\\\\.\\QordEcp1") == 0;
   if (!machinePort) return real_.OpenDevice(name, access, share, attributes);
   if (machine == nullptr) return nullptr;
-  auto* h = new MachineHandle{{0, 0, 0, 0, 0}};
+  for (const MachineHandle* open : handles_)
+    if (open->name == name && (open->share == 0 || share == 0)) return nullptr;
+  auto* h = new MachineHandle{{0, 0, 0, 0, 0}, name, share};
   handles_.insert(h);
   return h;
 }

@@ -24,6 +24,8 @@ class MachineOs final : public Os {
   std::vector<std::string> debugLines;
   std::vector<std::string> loads;
   std::vector<std::string> frees;
+  // Every open asked for. As in Windows, a port open without sharing on
+  // either side is not opened a second time.
   std::vector<std::string> opens;
   // Libraries other than these are absent.
   std::map<std::string, std::map<std::string, void*>> libraries;
@@ -58,6 +60,8 @@ class MachineOs final : public Os {
 
   struct MachineHandle {
     CommTimeouts timeouts;
+    std::string name;
+    uint32_t share;
   };
   struct FakeLibrary {
     std::string name;

@@ -402,7 +402,7 @@ TEST(CtlFirmware, AnUpdateThatTakesAndOneThatDoesNot) {
     const char* en;
   } cases[] = {
       {"applies", 0, "A máquina agora usa o firmware 1.05.", "The machine now runs firmware 1.05."},
-      {"keepsold", 6, "ainda usa o firmware 1.04", "still runs firmware 1.04"},
+      {"keepsold", 6, "mesma versão de firmware de antes: 1.04", "same firmware version as before: 1.04"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.restart);

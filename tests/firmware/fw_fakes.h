@@ -54,6 +54,7 @@ class FakeFwView final : public FwUpView {
   bool updateEnabled = false;
   int cursors = 0;  // shown and not yet restored
   std::vector<uint32_t> pauses;
+  std::vector<uint32_t> paintedAtMs;  // the clock at each KeepPainted
   std::vector<std::string> events;
   bool recordShown = true;  // off for long transfers
   std::map<unsigned, std::string> texts = {
@@ -66,8 +67,10 @@ class FakeFwView final : public FwUpView {
       {IDS_FW_WRITTEN, "Gravação concluída. Não desligue até que a máquina seja inicializada."},
       {IDS_FW_DONE, "Atualização concluída!"},
       {IDS_FW_DONE_VERSION, "A máquina agora usa o firmware %s."},
-      {IDS_FW_NOT_APPLIED, "A máquina ainda usa o firmware %s, o mesmo de antes: a nova imagem não foi aplicada."},
+      {IDS_FW_SAME_VERSION, "A máquina informa a mesma versão de firmware de antes: %s."},
       {IDS_FW_NO_ANSWER_AFTER, "A máquina não respondeu depois de reiniciar: não foi possível confirmar a atualização."},
+      {IDS_FW_UNCONFIRMED, "A máquina usa o firmware %s, mas a versão anterior não foi lida: não foi possível "
+                           "confirmar a atualização."},
   };
   // Runs after each pause (a machine that restarts during the long one).
   std::function<void(uint32_t)> afterPause;
@@ -105,6 +108,7 @@ class FakeFwView final : public FwUpView {
     os_->SleepMs(ms);
     if (afterPause) afterPause(ms);
   }
+  void KeepPainted() override { paintedAtMs.push_back(os_->NowMs()); }
   void ShowBox(const std::string& text, const std::string& caption) override {
     events.push_back("box " + text + "|" + caption);
   }

@@ -210,15 +210,15 @@ TEST_F(FwTransferTest, EachRoadSendsItsCommandThenTheImageInChunks) {
 }
 
 TEST_F(FwTransferTest, ProgressAndCompletionInOrder) {
-  file.bytes = Image(3);
-  file.readLimit = 1;  // one byte a chunk: 33, 66, 100
+  file.bytes = Image(12);
+  file.readLimit = 4;  // four bytes a chunk: 33, 66, 100
   inquiryAnswered = false;
   Press();
   const Lines expected = {
       "cursor", "pause 500", "range 0-100", "pos 0", "pause 5000",
-      "pos 33", "shown 1 bytes transferidos.|33 %",
-      "pos 66", "shown 2 bytes transferidos.|66 %",
-      "pos 100", "shown 3 bytes transferidos.|100 %",
+      "pos 33", "shown 4 bytes transferidos.|33 %",
+      "pos 66", "shown 8 bytes transferidos.|66 %",
+      "pos 100", "shown 12 bytes transferidos.|100 %",
       "now Gravação concluída. Não desligue até que a máquina seja inicializada.", "pause 40000",
       "box Atualização concluída!|Dalvenor/1", "pos 0", "update off",
       "shown Selecione um arquivo de firmware.|", "restore"};
@@ -282,6 +282,7 @@ TEST_F(FwTransferTest, FailuresLeaveTheirLinesAndMessage) {
     int starts;       // start commands the machine took
     size_t received;  // image bytes it kept
     std::vector<uint32_t> pauses;
+    bool refused = false;  // not an image (any more): Update greyed, nothing sent
   } cases[] = {
       {"no chunk buffer, link", Via::Lpt1, [](auto& t) { t.os.failAllocations = true; }, {}, 0, 0, {}},
       {"no chunk buffer, ECP", Via::Ecp1, [](auto& t) { t.os.failAllocations = true; },
@@ -306,8 +307,12 @@ TEST_F(FwTransferTest, FailuresLeaveTheirLinesAndMessage) {
        {"FwUp: Failed to read response "}, 1, 0, {500, 6000}},
       {"second reply short", Via::Lpt1, [](auto& t) { t.scripted.readLimits = {9, 8}; t.machine.SetFault(MachineCommand::FirmwareStart, {MachineFault::FirstReplyBad}); },
        {"FwUp: Failed to read response "}, 2, 0, {500, 6000, 500}},
-      {"no file size", Via::Lpt1, [](auto& t) { t.file.sizeFails = true; }, {}, 1, 0, {500}},
-      {"file of no bytes", Via::Lpt1, [](auto& t) { t.file.bytes.clear(); }, {}, 1, 0, {500}},
+      {"no file size", Via::Lpt1, [](auto& t) { t.file.sizeFails = true; }, {}, 0, 0, {}},
+      // Checked on the handle that is sent, before the machine hears of it:
+      // the file may have changed since it was chosen.
+      {"file of no bytes", Via::Lpt1, [](auto& t) { t.file.bytes.clear(); }, {}, 0, 0, {}, true},
+      {"signature gone", Via::Lpt1, [](auto& t) { t.file.bytes[3] = 'g'; }, {}, 0, 0, {}, true},
+      {"signature gone, ECP", Via::Ecp1, [](auto& t) { t.file.bytes[0] = 0; }, {kEcpEntry}, 0, 0, {}, true},
       {"file ends early", Via::Lpt1, [](auto& t) { t.file.endsAt = 5000; }, {}, 1, 5000, {500, 5000}},
       {"link dies", Via::Lpt1,
        [](auto& t) { t.machine.SetFault(MachineCommand::FirmwareData, {MachineFault::DiesAfter, 6000}); },
@@ -325,9 +330,23 @@ TEST_F(FwTransferTest, FailuresLeaveTheirLinesAndMessage) {
     EXPECT_EQ(Starts(), c.starts);
     EXPECT_EQ(Received().size(), c.received);
     EXPECT_EQ(view.pauses, c.pauses);
-    ExpectFailed();
+    if (c.refused) {
+      EXPECT_EQ(view.message, "Arquivo de firmware inválido");
+      EXPECT_FALSE(view.updateEnabled);
+    } else {
+      ExpectFailed();
+    }
     EXPECT_EQ(view.events.front(), "cursor");
   }
+}
+
+TEST_F(FwTransferTest, AnEcpControlThatFailsIsOnlyTracedAndTheTransferGoesOn) {
+  Fresh(Via::Ecp1);
+  os.failingIoControls = {0x00182014u, 0x00182004u, 0x00182008u};
+  Press();
+  EXPECT_EQ(os.debugLines, (Lines{kEcpEntry, "[Error: Device can't be set to the H/W mode(Method) you want.]",
+                                  "[Error: Mode has not been changed.]", "[Error: Direction has not been changed.]"}));
+  ExpectCompleted();
 }
 
 TEST_F(FwTransferTest, AStartThatIsNotAnsweredWellIsSentOnceMore) {

@@ -1,6 +1,6 @@
 // Fuzz target: the firmware update against a link and an image file whose
-// behaviour the input decides: the road, the image's size and how its reads
-// deliver, every count the port accepts and the reply bytes. Whatever comes,
+// behaviour the input decides: the road, the image's size, its signature and
+// how its reads deliver, every count the port accepts and the reply bytes. Whatever comes,
 // the update ends (no endless loop on an image that stops delivering), closes
 // everything it opened, frees its buffer and restores the cursor.
 #include <cstddef>
@@ -30,8 +30,8 @@ struct Pattern {
 
 class FuzzImage final : public FakeDevice {
  public:
-  FuzzImage(FuzzStream& stream, uint32_t size, bool sizeFails)
-      : stream_(stream), size_(size), sizeFails_(sizeFails) {}
+  FuzzImage(FuzzStream& stream, uint32_t size, bool sizeFails, bool isImage)
+      : stream_(stream), size_(size), sizeFails_(sizeFails), isImage_(isImage) {}
   uint32_t Write(const uint8_t*, uint32_t) override { return 0; }
   uint32_t Read(uint8_t* buffer, uint32_t length) override {
     uint8_t decision = stream_.Byte();
@@ -45,6 +45,7 @@ class FuzzImage final : public FakeDevice {
       std::memcpy(buffer + done, pattern.bytes + ((pos_ + done) & 0xFF), step);
       done += step;
     }
+    for (uint32_t at = pos_; isImage_ && at < 4 && at < pos_ + n; ++at) buffer[at - pos_] = "$IMG"[at];
     pos_ += n;
     return n;
   }
@@ -59,6 +60,7 @@ class FuzzImage final : public FakeDevice {
   FuzzStream& stream_;
   uint32_t size_;
   bool sizeFails_;
+  bool isImage_;
   uint32_t pos_ = 0;
 };
 
@@ -79,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint8_t road = stream.Byte() % 5;
   uint32_t imageSize = stream.Word() * 4u;  // up to 256 KiB
   bool sizeFails = stream.Byte() == 0xFF;
-  FuzzImage image(stream, imageSize, sizeFails);
+  FuzzImage image(stream, imageSize, sizeFails, stream.Byte() != 0xFD);
   os.AddDevice(kPath, &image);
   switch (road) {
     case 0: ConnectRoad(os, Road::Lpt1, link); break;

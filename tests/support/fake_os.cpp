@@ -1,5 +1,7 @@
 #include "tests/support/fake_os.h"
 
+#include <algorithm>
+
 FakeOs::FakeOs() { InstallOs(this); }
 FakeOs::~FakeOs() { InstallOs(nullptr); }
 
@@ -17,9 +19,12 @@ OsHandle FakeOs::OpenDevice(const char* name, uint32_t access, uint32_t share,
   opens.push_back({name, access, share, attributes});
   auto it = devices_.find(name);
   if (it == devices_.end()) return nullptr;
+  for (const Handle* open : live_)
+    if (open->name == name && (open->share == 0 || share == 0)) return nullptr;
   ++openHandles;
   it->second->Opened();
-  return new Handle{name, it->second, initialTimeouts};
+  live_.push_back(new Handle{name, it->second, initialTimeouts, share});
+  return live_.back();
 }
 
 bool FakeOs::WriteDevice(OsHandle h, const uint8_t* bytes, uint32_t length, uint32_t* written) {
@@ -36,6 +41,7 @@ bool FakeOs::ReadDevice(OsHandle h, uint8_t* buffer, uint32_t length, uint32_t* 
 
 void FakeOs::CloseDevice(OsHandle h) {
   --openHandles;
+  live_.erase(std::remove(live_.begin(), live_.end(), static_cast<Handle*>(h)), live_.end());
   delete static_cast<Handle*>(h);
 }
 

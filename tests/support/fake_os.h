@@ -41,6 +41,7 @@ struct FakeOpen {
   uint32_t access, share, attributes;
 };
 
+
 struct FakeIoControl {
   std::string device;
   uint32_t code;
@@ -71,6 +72,9 @@ class FakeOs final : public Os {
   // --- devices ---
   void AddDevice(const std::string& name, FakeDevice* device);
   void RemoveDevice(const std::string& name);
+  // Every open asked for. As in Windows, a name open without sharing on
+  // either side is not opened a second time (an ECP device held for a
+  // transfer refuses the inquiry's open).
   std::vector<FakeOpen> opens;
   int openHandles = 0;          // opened and not yet closed
   bool failGetTimeouts = false;
@@ -134,11 +138,13 @@ class FakeOs final : public Os {
     std::string name;
     FakeDevice* device;
     CommTimeouts timeouts;
+    uint32_t share;
   };
   struct Library {
     std::string name;
     std::map<std::string, void*> procs;
   };
   std::map<std::string, FakeDevice*> devices_;
+  std::vector<Handle*> live_;
   std::map<std::string, Library> libraries_;
 };
