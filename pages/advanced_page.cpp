@@ -3,7 +3,6 @@
 // machine's advanced settings.
 #include "pages/advanced_page.h"
 
-#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -194,8 +193,7 @@ SystemInfo CAdvanced::AsApplied() {
 
 bool CAdvanced::HasUnappliedChanges() {
   if (GetHwnd() == nullptr) return false;
-  const SystemInfo now = AsApplied();
-  return m_fileShown || std::memcmp(&now, &m_shown, sizeof now) != 0;
+  return m_fileShown || !SameAdvancedFields(AsApplied(), m_shown);
 }
 
 void CAdvanced::OnRefresh() {

@@ -138,7 +138,8 @@ void CSettings::FirstRead() {
 }
 
 bool CSettings::HasUnappliedChanges() const {
-  return GetHwnd() != nullptr && std::memcmp(&settingsBlock, &m_shown, sizeof m_shown) != 0;
+  // Only the bytes "Aplicar" sends: the last two never leave the program.
+  return GetHwnd() != nullptr && std::memcmp(&settingsBlock, &m_shown, kCarriedSettings) != 0;
 }
 
 bool CSettings::OnCommand(WORD id, WORD code, HWND control) {

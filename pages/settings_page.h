@@ -33,7 +33,8 @@ class CSettings : public CSettingsBackupPage {
   // Shows the record after a settings-file load; no device traffic.
   void FillFromRecord();
 
-  // The record differs from what the page last read, sent or first showed.
+  // The bytes "Aplicar" sends differ from what the page last read, sent or
+  // first showed.
   bool HasUnappliedChanges() const;
   // The machine's values as last read or sent; nullptr before it answered.
   const SettingsBlock* MachineValues() const { return m_machineKnown ? &m_machine : nullptr; }

@@ -167,6 +167,29 @@ void FillAdvanced(SystemInfo& record, AdvancedValues& values) {
   });
 }
 
+namespace {
+
+// A text as the request carries it: up to its terminator, then blanks to the
+// field's width.
+template <size_t N>
+bool SameOnWire(const char (&a)[N], const char (&b)[N]) {
+  const size_t la = strnlen(a, N - 1), lb = strnlen(b, N - 1);
+  for (size_t i = 0; i < N - 1; ++i)
+    if ((i < la ? a[i] : ' ') != (i < lb ? b[i] : ' ')) return false;
+  return true;
+}
+
+}  // namespace
+
+bool SameAdvancedFields(const SystemInfo& a, const SystemInfo& b) {
+  for (const AdvancedByte& byte : kAdvancedBytes)
+    if (a.*byte.field != b.*byte.field) return false;
+  return SameOnWire(a.terminalIdNumber, b.terminalIdNumber) && SameOnWire(a.terminalIdName, b.terminalIdName) &&
+         SameOnWire(a.prefixDial, b.prefixDial) && SameOnWire(a.customerName, b.customerName) &&
+         SameOnWire(a.customerNumber, b.customerNumber) && SameOnWire(a.serviceNumber, b.serviceNumber) &&
+         SameOnWire(a.serialNumber, b.serialNumber);
+}
+
 size_t DropNonAscii(std::string& text) {
   size_t kept = 0;
   for (char c : text) {

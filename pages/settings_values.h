@@ -120,6 +120,11 @@ void StoreAdvanced(const AdvancedValues& values, SystemInfo& record);
 // The page values from the record; the record's seven texts lose their
 // trailing blanks first, in place.
 void FillAdvanced(SystemInfo& record, AdvancedValues& values);
+// Whether "Aplicar" would send the same bytes for both records: the eighteen
+// writable fields only, each text up to its terminator and blank-padded as
+// on the wire. Counters and versions change with every read and are no
+// change of the user's.
+bool SameAdvancedFields(const SystemInfo& a, const SystemInfo& b);
 
 // Drops every byte of 128 or more from `text`; returns how many went.
 size_t DropNonAscii(std::string& text);

@@ -1,6 +1,7 @@
 // The "Avançado" page in the main window under Wine against the emulated
 // machine: first opening and its reads, "Aplicar" and its bytes, when values
-// reach the record, the filtering edits and characters taken out again.
+// reach the record, what leaving asks about, the filtering edits and
+// characters taken out again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -119,6 +120,45 @@ TEST_F(AdvancedPageTest, AplicarSendsWhatWasReceivedAndWhatWasChanged) {
   Press(page, IDC_APPLY);
   ASSERT_EQ(answerer.boxes.size(), 1u);
   EXPECT_STREQ(systemInfo.terminalIdName, "LOJA NOVA") << "kept for another try";
+}
+
+TEST_F(AdvancedPageTest, EachOneByteFieldGoesOutInItsOwnByte) {
+  // Set through its own control, a field changes its own request byte and no
+  // other: two fields swapped anywhere on the way show here. Lists take an
+  // entry, check boxes (-1) a click.
+  const struct { int control, index; size_t at; } fields[] = {
+      {IDC_ADV_SPEAKER, 0, 58},       {IDC_ADV_RINGER_VOLUME, 7, 55}, {IDC_ADV_USB_MODE, 0, 61},
+      {IDC_ADV_FAX_DUPLEX, 2, 62},    {IDC_ADV_IMAGE_QUALITY, 1, 63}, {IDC_ADV_ALARM_SOUND, -1, 56},
+      {IDC_ADV_KEY_SOUND, -1, 57},    {IDC_ADV_TONER_LOW, -1, 64}};
+  Open();
+  HWND page = AdvancedPage();
+  Press(page, IDC_APPLY);
+  for (const auto& f : fields) {
+    SCOPED_TRACE(f.control);
+    Bytes expected = LastRequest();
+    f.index >= 0 ? Choose(page, f.control, f.index) : Press(page, f.control);
+    expected[f.at] = f.index >= 0 ? f.index : Checked(page, f.control);
+    ASSERT_NE(expected, LastRequest()) << "the machine's value already";
+    Press(page, IDC_APPLY);
+    EXPECT_EQ(LastRequest(), expected);
+  }
+}
+
+TEST_F(AdvancedPageTest, LeavingAsksNothingWhenOnlyWhatAplicarNeverSendsChanged) {
+  Open();
+  AdvancedPage();
+  // The machine's free memory and a counter moved, and the Information page
+  // read them; the two settings bytes that never leave the program changed.
+  machine.state().systemInfo[112] = 40;
+  ++machine.state().systemInfo[116];
+  panelSheet->SetActivePage(3);
+  Pump();
+  ASSERT_EQ(systemInfo.freeMemoryPercent, 40);
+  settingsBlock.cassette2PaperSize ^= 1;
+  settingsBlock.autoClearTimeout ^= 1;
+  Command(ID_APP_EXIT_MENU);
+  EXPECT_TRUE(answerer.boxes.empty());
+  EXPECT_FALSE(IsWindow(Main()));
 }
 
 TEST_F(AdvancedPageTest, ACharacterOf128OrMoreIsTakenOutAtOnceAndOnlyThen) {
