@@ -114,6 +114,11 @@ void CMainPanel::CreatePageSet() {
   // Made ahead of the answer, the window bets on the usual one: every page.
   m_fullSet = m_preparing || fullPanel;
   settingsPage->m_readLater = m_preparing;
+  // Without the settings pages there are no settings to load or save: a
+  // save would write zeros.
+  const UINT settingsFiles = MF_BYCOMMAND | (m_fullSet ? MF_ENABLED : MF_GRAYED);
+  EnableMenuItem(GetMenu(m_hWnd), ID_LOAD_SETTINGS, settingsFiles);
+  EnableMenuItem(GetMenu(m_hWnd), ID_SAVE_SETTINGS, settingsFiles);
   panelSheet->EnableStackedTabs(false);
   if (m_fullSet) {
     panelSheet->AddPage(*settingsPage);
@@ -209,10 +214,10 @@ bool CMainPanel::OnCommand(WORD id, WORD code, HWND control) {
       return true;
     }
     case ID_LOAD_SETTINGS:
-      OnLoadSettings();
+      if (m_fullSet) OnLoadSettings();
       return true;
     case ID_SAVE_SETTINGS:
-      OnSaveSettings();
+      if (m_fullSet) OnSaveSettings();
       return true;
     case ID_ABOUT: {
       CAboutBox about(m_hWnd);

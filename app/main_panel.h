@@ -66,7 +66,7 @@ class CMainPanel : public CDialog {
 
   // File commands of the menu: phonebook files (40008, 40009,
   // files/phonebook_file.h) and settings files (40011, 40012,
-  // files/settings_commands.h).
+  // files/settings_commands.h; greyed and idle with the firmware page alone).
   virtual void OnLoadPhonebook();
   virtual void OnSavePhonebook();
   virtual void OnLoadSettings();

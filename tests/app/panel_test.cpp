@@ -180,6 +180,10 @@ TEST_F(PanelTest, WithoutFullPanelOnlyTheFirmwarePageWithTheFirstImage) {
   EXPECT_TRUE(settingsPage && advancedPage && phonebookPage && infoPage && fwUpPage);
   EXPECT_TRUE(Greyed(ID_LOAD_PHONEBOOK));
   EXPECT_TRUE(Greyed(ID_SAVE_PHONEBOOK));
+  // No settings to keep in a file: greyed, and no file dialog either way.
+  EXPECT_TRUE(Greyed(ID_LOAD_SETTINGS) && Greyed(ID_SAVE_SETTINGS));
+  for (WORD id : {ID_LOAD_SETTINGS, ID_SAVE_SETTINGS}) SendMessageA(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  Pump();
 }
 
 TEST_F(PanelTest, SheetAndButtonsTakePartInTabbing) {
