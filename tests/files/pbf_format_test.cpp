@@ -61,16 +61,23 @@ TEST(PbfFormat, ShortLongAndForeignFiles) {
   struct Case {
     std::vector<uint8_t> file;
     bool accepted;
-    size_t replaced;  // leading entries that take the file's
+    size_t replaced;  // leading table bytes that take the file's
   } cases[] = {{{}, false, 0},           {head(20), false, 0},    {{settings.begin(), settings.end()}, false, 0},
-               {head(21), true, 0},      {head(40 + 680), true, 10}, {longer, true, 80}};
+               {head(21), true, 0},      {head(40 + 680), true, 680}, {longer, true, 80 * 68},
+               // The last record only partly there: its first 30 bytes (the
+               // name) from the file, the rest as the table had it.
+               {head(40 + 680 + 30), true, 680 + 30}};
   for (const Case& c : cases) {
     PhonebookEntry table[80], before[80];
     Fill(table, "MEM");
+    for (PhonebookEntry& e : table) std::snprintf(e.number, sizeof e.number, "1132149999 ramal 2040");
     std::memcpy(before, table, sizeof table);
     EXPECT_EQ(DecodePhonebookFile(c.file.data(), c.file.size(), table, 80), c.accepted) << c.file.size();
-    for (size_t i = 0; i < 80; ++i)
-      ASSERT_EQ(std::memcmp(&table[i], i < c.replaced ? &saved[i] : &before[i], 68), 0) << c.file.size() << ":" << i;
+    std::vector<uint8_t> expected(reinterpret_cast<const uint8_t*>(before), reinterpret_cast<const uint8_t*>(before + 80));
+    std::memcpy(expected.data(), saved, c.replaced);
+    for (size_t at = 0; at < expected.size(); ++at)
+      ASSERT_EQ(reinterpret_cast<const uint8_t*>(table)[at], expected[at]) << c.file.size() << ": entry " << at / 68
+                                                                            << " byte " << at % 68;
   }
 }
 
