@@ -240,6 +240,15 @@ MachineHistory LoadHistory(HistoryStore& store, const std::string& serial) {
   return store.Read(HistoryFileName(serial), text) ? HistoryOf(text) : MachineHistory{};
 }
 
+MachineHistory HistoryToShow(HistoryStore& store, const std::string& serial) {
+  if (!serial.empty()) {
+    MachineHistory history = LoadHistory(store, serial);
+    if (!history.readings.empty()) return history;
+  }
+  std::vector<MachineHistory> all = LoadHistories(store);
+  return all.empty() ? MachineHistory{} : std::move(all.front());
+}
+
 std::vector<MachineHistory> LoadHistories(HistoryStore& store) {
   std::vector<MachineHistory> histories;
   for (const std::string& name : store.Names()) {

@@ -89,3 +89,6 @@ struct MachineHistory {
 std::vector<MachineHistory> LoadHistories(HistoryStore& store);
 // The history of the machine with this serial number (empty when none).
 MachineHistory LoadHistory(HistoryStore& store, const std::string& serial);
+// What a front end shows: the history of the machine it read (`serial`),
+// else the one read most recently; empty when there is none.
+MachineHistory HistoryToShow(HistoryStore& store, const std::string& serial);

@@ -145,20 +145,11 @@ void DrawUsageChart(HDC dc, const RECT& area, const std::vector<PeriodUsage>& mo
 
 CUsageHistory::CUsageHistory(HWND parent) : CDialog(IDD_USAGE_HISTORY, parent) {}
 
-MachineHistory CUsageHistory::ChosenHistory(HistoryStore& store) {
-  const std::string serial = ReadingOf(systemInfo, {}).serial;
-  if (!serial.empty()) {
-    MachineHistory history = LoadHistory(store, serial);
-    if (!history.readings.empty()) return history;
-  }
-  std::vector<MachineHistory> all = LoadHistories(store);
-  return all.empty() ? MachineHistory{} : std::move(all.front());
-}
-
 BOOL CUsageHistory::OnInitDialog() {
   HistoryStore& store = TheHistoryStore();
   m_now = store.Now();
-  m_history = ChosenHistory(store);
+  // The machine whose system information the panel read last.
+  m_history = HistoryToShow(store, ReadingOf(systemInfo, {}).serial);
   CenterWindow(m_hWnd);
   if (m_history.readings.empty()) {
     ShowNoHistory();
@@ -200,26 +191,6 @@ void CUsageHistory::ShowNoHistory() {
 void CUsageHistory::FillTable() {
   HWND table = GetItem(IDC_HIST_TABLE);
   ListView_SetExtendedListViewStyle(table, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  RECT client;
-  GetClientRect(table, &client);
-  const int labelWidth = (client.right - client.left) * 16 / 100;
-  const int monthWidth = (client.right - client.left - labelWidth) / kMonthsShown;
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-  column.fmt = LVCFMT_LEFT;
-  column.cx = labelWidth;
-  column.pszText = const_cast<char*>("");
-  SendMessageA(table, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-  const std::vector<std::string> names = MonthNames();
-  for (int i = 0; i < kMonthsShown; ++i) {
-    const PeriodUsage& m = m_months[i];
-    char header[16];
-    std::snprintf(header, sizeof header, "%s/%02d", names[m.month - 1].c_str(), m.year % 100);
-    column.fmt = LVCFMT_RIGHT;
-    column.cx = monthWidth;
-    column.pszText = header;
-    SendMessageA(table, LVM_INSERTCOLUMNA, i + 1, reinterpret_cast<LPARAM>(&column));
-  }
   const struct {
     UINT label;
     uint64_t (*value)(const Usage&);
@@ -229,6 +200,47 @@ void CUsageHistory::FillTable() {
       {IDS_HIST_JAMS, [](const Usage& u) { return u.Jams(); }},
       {IDS_HIST_DRUM, [](const Usage& u) { return u.counters[kDrum]; }},
   };
+  // The year only where it starts and where it changes, so that twelve
+  // months fit the dialog's width.
+  const std::vector<std::string> names = MonthNames();
+  std::vector<std::string> headers(kMonthsShown);
+  for (int i = 0; i < kMonthsShown; ++i) {
+    const PeriodUsage& m = m_months[i];
+    char header[16];
+    std::snprintf(header, sizeof header, i == 0 || m.month == 1 ? "%s/%02d" : "%s", names[m.month - 1].c_str(),
+                  m.year % 100);
+    headers[i] = header;
+  }
+  const auto width = [&](const std::string& text) {
+    return static_cast<int>(SendMessageA(table, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  };
+  const int padding = width("00");
+  int labelWidth = 0;
+  for (const auto& row : rows) labelWidth = std::max(labelWidth, width(LoadText(row.label)) + padding);
+  std::vector<int> widths(kMonthsShown);
+  int used = labelWidth;
+  for (int i = 0; i < kMonthsShown; ++i) {
+    widths[i] = width(headers[i]);
+    for (const auto& row : rows) widths[i] = std::max(widths[i], width(std::to_string(row.value(m_months[i].use))));
+    used += widths[i] += padding;
+  }
+  // What is left of the table's width goes to the months alike.
+  RECT client;
+  GetClientRect(table, &client);
+  const int spare = std::max(0, static_cast<int>(client.right - client.left) - used - 1) / kMonthsShown;
+
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = labelWidth;
+  column.pszText = const_cast<char*>("");
+  SendMessageA(table, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  for (int i = 0; i < kMonthsShown; ++i) {
+    column.fmt = LVCFMT_RIGHT;
+    column.cx = widths[i] + spare;
+    column.pszText = const_cast<char*>(headers[i].c_str());
+    SendMessageA(table, LVM_INSERTCOLUMNA, i + 1, reinterpret_cast<LPARAM>(&column));
+  }
   int rowIndex = 0;
   for (const auto& row : rows) {
     LVITEMA item{};

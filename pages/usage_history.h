@@ -15,10 +15,6 @@ class CUsageHistory : public CDialog {
  public:
   explicit CUsageHistory(HWND parent = nullptr);
 
-  // The machine whose history is shown: the one whose system information
-  // the panel read last, else the one read most recently.
-  static MachineHistory ChosenHistory(HistoryStore& store);
-
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
