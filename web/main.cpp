@@ -12,6 +12,7 @@
 
 #include "app/startup_win32.h"
 #include "files/contacts_commands.h"
+#include "history/history.h"
 #include "web/web_args.h"
 #include "web/web_machine_win32.h"
 #include "web/web_password_win32.h"
@@ -127,6 +128,7 @@ int64_t NowSeconds() {
 
 int main(int argc, char** argv) {
   Console console;
+  KeepEveryReading();
   WebArgs args;
   std::string error;
   if (!ParseWebArgs(std::vector<std::string>(argv + 1, argv + argc), args, error)) {

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "pages/phonebook_rules.h"
+#include "web/web_history.h"
 #include "web/web_records.h"
 
 namespace {
@@ -123,6 +124,11 @@ struct WebServer::Impl {
       case JobStatus::Changed: return false;  // the caller shows both
     }
     return true;
+  }
+
+  // The machine last read here, else the one read most recently on this PC.
+  static MachineHistory ShownHistory(const std::optional<MachineRecords>& records) {
+    return HistoryToShow(TheHistoryStore(), records ? ReadingOf(records->info, {}).serial : std::string());
   }
 
   Json PhonebookAnswer(const MachineRecords& r) {
@@ -296,6 +302,27 @@ void WebServer::Impl::Routes() {
     const JobOutcome outcome = jobs.ReadAll();
     if (JobFailed(outcome, res)) return;
     Answer(res, 200, Json{{"info", InfoJson(outcome.now.info)}, {"age", 0}, {"busy", false}});
+  });
+  // The machine's use per month, from the readings kept on this PC: which
+  // machine, and the chart itself as a picture.
+  server.Get("/api/history", [this](const httplib::Request&, httplib::Response& res) {
+    const MachineHistory history = ShownHistory(Cached());
+    if (history.readings.empty()) {
+      Answer(res, 200, Json{{"none", true}});
+      return;
+    }
+    Answer(res, 200, Json{{"none", false}, {"serial", history.serial}, {"model", history.model},
+                          {"lastReading", HistoryTimeText(history.readings.back().time)}});
+  });
+  server.Get("/api/history.svg", [this](const httplib::Request&, httplib::Response& res) {
+    const MachineHistory history = ShownHistory(Cached());
+    if (history.readings.empty()) {
+      Refuse(res, 404, "Ainda não há leituras guardadas.");
+      return;
+    }
+    const HistoryTime now = TheHistoryStore().Now();
+    res.set_content(UsageChartSvg(UsagePerMonth(UsagePerDay(history.readings), now.year, now.month, 12)),
+                    "image/svg+xml");
   });
 
   server.Get("/api/phonebook", [this](const httplib::Request&, httplib::Response& res) {

@@ -10,6 +10,7 @@
 
 #include "web/web_args.h"
 #include "web/web_gate.h"
+#include "web/web_history.h"
 #include "web/web_records.h"
 
 namespace {
@@ -241,6 +242,28 @@ TEST(WebArgs, ListenAndLan) {
     EXPECT_EQ(c.address, args.address);
     EXPECT_EQ(c.port, args.port);
   }
+}
+
+TEST(WebHistory, TheChartMarksJamsAndLeavesMonthsWithoutReadingsEmpty) {
+  std::vector<PeriodUsage> months(2);
+  months[0].year = months[1].year = 2026;
+  months[0].month = 11;
+  months[1].month = 12;
+  months[1].known = true;
+  months[1].use.counters[kPrints] = 150;
+  months[1].use.counters[kAdfScans] = 40;
+  months[1].use.counters[kPrintJams] = 3;
+  const std::string svg = UsageChartSvg(months);
+  const auto count = [&](const std::string& part) {
+    int n = 0;
+    for (size_t at = svg.find(part); at != std::string::npos; at = svg.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+  EXPECT_EQ(count("<g>"), 1) << svg;            // bars for December only
+  EXPECT_EQ(count("Z\" fill=\"#c82020\""), 2);  // the legend's jam mark and December's
+  EXPECT_NE(svg.find(">200</text>"), std::string::npos) << svg;  // the axis rounded up from 150
+  EXPECT_NE(svg.find("dez/2026: 150 impressões, 40 digitalizações, 3 atolamentos"), std::string::npos);
 }
 
 }  // namespace

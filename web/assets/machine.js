@@ -1,4 +1,5 @@
-// Máquina: identity, versions and counters as last read, and "Ler da máquina".
+// Máquina: identity, versions and counters as last read, "Ler da máquina",
+// and the machine's use per month from the readings kept on the PC.
 import { api, ageText, element } from './api.js';
 import { act, status } from './app.js';
 
@@ -28,12 +29,26 @@ function render(data) {
   }
 }
 
+// Each read keeps a reading: the chart is fetched again after it.
+async function showHistory() {
+  const data = await api('GET', '/api/history');
+  const none = document.getElementById('history-none');
+  const line = document.getElementById('history-machine');
+  const chart = document.getElementById('history-chart');
+  none.hidden = !data.none;
+  line.hidden = chart.hidden = data.none;
+  if (data.none) return;
+  line.textContent = `${data.model}, número de série ${data.serial}. Última leitura: ${data.lastReading}.`;
+  chart.src = `/api/history.svg?t=${Date.now()}`;
+}
+
 export async function read() {
   status('Lendo da máquina…');
   try {
     const data = await api('POST', '/api/machine/read');
     render(data);
     status('Dados lidos da máquina.');
+    await showHistory();
   } catch (e) {
     status('');
     if (e.body && e.body.busy) render(await api('GET', '/api/machine'));
@@ -50,5 +65,6 @@ export function show() {
     const data = await api('GET', '/api/machine');
     render(data);
     if (!data.info) await read();
+    else await showHistory();
   });
 }
