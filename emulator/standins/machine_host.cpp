@@ -32,6 +32,10 @@ MachineHost::MachineHost() : folder_(ModuleFolder()) {
   machine_.LoadState(statePath_);  // a missing file leaves the factory machine
   config.ApplyTo(machine_);
   usbConnected_ = config.usb;
+  shared_ = config.shared;
+  stateTime_ = StateFileTime();
+  controlPortName_ = kControlPortName;
+  if (shared_) controlPortName_ += "-" + std::to_string(GetCurrentProcessId());
   // A firmware image is complete when nothing more arrives for this long.
   firmwareQuietMs_ = static_cast<DWORD>(config.firmwareQuietMs);
   firmwareRate_ = config.firmwareRate;
@@ -43,6 +47,7 @@ int32_t MachineHost::Receive(const uint8_t* bytes, int32_t length, bool waitForP
   if (waitForPipe) WaitForPipeWrites();
 
   EnterCriticalSection(&lock_);
+  ReloadIfChangedLocked();
   const size_t before = machine_.Requests().size();
   const size_t accepted = machine_.Receive(bytes, static_cast<size_t>(length));
   lastReceiveTick_ = GetTickCount();
@@ -105,4 +110,20 @@ void MachineHost::SaveLocked() {
   // The machine writes aside and swaps the file in: a panel killed mid-save
   // leaves the old state.
   machine_.SaveState(statePath_);
+  stateTime_ = StateFileTime();
+}
+
+FILETIME MachineHost::StateFileTime() const {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(statePath_.c_str(), GetFileExInfoStandard, &data)) return FILETIME{};
+  return data.ftLastWriteTime;
+}
+
+void MachineHost::ReloadIfChangedLocked() {
+  // Only between commands: a command half received keeps the state it began with.
+  if (!shared_ || machine_.Pending() > 0 || machine_.ReceivingFirmware()) return;
+  const FILETIME now = StateFileTime();
+  if (CompareFileTime(&now, &stateTime_) == 0) return;
+  machine_.LoadState(statePath_);
+  stateTime_ = now;
 }

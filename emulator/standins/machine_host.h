@@ -45,10 +45,15 @@ class MachineHost {
   const std::string& StatePath() const { return statePath_; }
   // False when the settings put the machine on the parallel port instead.
   bool UsbConnected() const { return usbConnected_; }
+  // The control-port name this process's USB libraries hand out.
+  const std::string& ControlPortName() const { return controlPortName_; }
 
  private:
   MachineHost();
   void SaveLocked();
+  // With a shared state file: takes it again when another program wrote it.
+  void ReloadIfChangedLocked();
+  FILETIME StateFileTime() const;
 
   CRITICAL_SECTION lock_;
   K40Machine machine_;
@@ -58,6 +63,9 @@ class MachineHost {
   int32_t nextTransferLimit_ = 0;  // 0: no limit
   DWORD lastReceiveTick_ = 0;
   bool usbConnected_ = true;
+  bool shared_ = false;
+  FILETIME stateTime_{};
+  std::string controlPortName_;
   DWORD firmwareQuietMs_ = 10000;
   int firmwareRate_ = 0;  // image bytes per second; 0: no limit
 };

@@ -158,6 +158,15 @@ void StandinConfig::ApplyLine(const std::string& raw) {
     }
   } else if (key == "state") {
     statePath = value;
+  } else if (key == "shared") {
+    const std::string v = Lower(value);
+    if (v == "on" || v == "1" || v == "yes") {
+      shared = true;
+    } else if (v == "off" || v == "0" || v == "no") {
+      shared = false;
+    } else {
+      errors.push_back(line);
+    }
   } else if (key == "usb") {
     const std::string v = Lower(value);
     if (v == "on" || v == "1" || v == "yes") {

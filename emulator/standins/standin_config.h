@@ -10,6 +10,11 @@
 //   state = Z:\path\k40-state.dat   where the machine keeps its state
 //   firmware_quiet_ms = 10000       pause that ends a firmware image (the
 //                                   machine then restarts with it)
+//   shared = on                     two programs at once, each with its own
+//                                   machine and pipes (named after the
+//                                   process), kept in step through the state
+//                                   file: a machine takes the file again when
+//                                   another program changed it
 //   usb = off                       the USB libraries name the port but serve
 //                                   no pipes (the machine is on the parallel
 //                                   port, see pty_bridge.cpp)
@@ -35,6 +40,7 @@ struct StandinConfig {
   std::optional<int> inquiryMode;
   std::string statePath;  // empty: the default beside the DLLs
   bool usb = true;
+  bool shared = false;
   int firmwareQuietMs = 10000;  // the panel pauses 40 s after its last chunk
   int firmwareRate = 0;         // image bytes per second; 0: no limit
   FirmwareRestart firmwareRestart = FirmwareRestart::Applies;

@@ -14,7 +14,7 @@ namespace {
 bool StartPipes(bool withReadPipe) {
   MachineHost& host = MachineHost::Instance();
   if (!host.UsbConnected()) return false;  // no pipes: the panel falls back to the parallel port
-  const std::string base = kControlPortName;
+  const std::string base = host.ControlPortName();
   // Never destroyed: their threads serve until the process ends.
   auto* writePipe = new PipeServer(base + "\\PIPE00", PipeServer::Direction::FromHost, host);
   if (writePipe->Start()) host.SetWritePipe(writePipe);
@@ -35,11 +35,12 @@ void StartUsbPipes(bool withReadPipe) {
 
 int32_t CopyControlPortName(char* buffer, int32_t size) {
   if (buffer == nullptr || size <= 0) return 0;
-  const size_t length = std::strlen(kControlPortName);
+  const std::string& name = MachineHost::Instance().ControlPortName();
+  const size_t length = name.size();
   if (length + 1 > static_cast<size_t>(size)) {
     buffer[0] = '\0';
     return 0;
   }
-  std::memcpy(buffer, kControlPortName, length + 1);
+  std::memcpy(buffer, name.c_str(), length + 1);
   return static_cast<int32_t>(length);
 }

@@ -33,7 +33,11 @@ export async function act(section, work) {
   try {
     await work();
   } catch (e) {
-    if (e.status === 401) return showLogin();
+    // A page whose session ended asks for the password again; a wrong
+    // password is said as it is.
+    if (e.status === 401 && section !== 'login') {
+      showLogin();
+    }
     showError(e.message);
   } finally {
     buttons.forEach((b) => { b.disabled = false; });
