@@ -2,9 +2,10 @@
 # Regenerates the screenshots in docs/: the main window with each of its five
 # pages selected, the firmware page alone (after "Ignore" with a silent
 # machine), the start-up error boxes "Não responde" and "Porta está
-# ocupada", and a firmware update (image chosen, under way, completed, and
-# one that the machine did not apply). The
-# panel runs under Wine in a private Xvfb against the emulated machine;
+# ocupada", a firmware update (image chosen, under way, completed, and one
+# after which the machine reports the version it had), the contacts import
+# preview and the backup list. The panel runs under Wine in a private Xvfb
+# against the emulated machine;
 # tests/e2e/panel_shots.cpp poses it, this script takes the pictures, each
 # cropped to its window (or to the windows a pose names). Wine runs in
 # Brazilian Portuguese, in a fresh prefix of its own, so that its own texts

@@ -158,8 +158,8 @@ bool PortBusy() {
 // The firmware page: an image chosen from Documents, the transfer under way
 // (the machine takes 64 KiB a second, so the bar can be caught moving), the
 // completion box.
-// `kept`: a machine that restarts with its old version, whose warning is posed
-// as "firmware-not-applied" (and nothing else).
+// `kept`: a machine that restarts with its old version, whose box is posed
+// as "firmware-same-version" (and nothing else).
 bool FirmwareUpdate(bool kept = false) {
   Panel panel(FreshState("firmware") + (kept ? ";firmware_restart=keepsold" : ";firmware_rate=65536"));
   HWND main = WaitForMainWindow(panel, 60000);
@@ -195,9 +195,9 @@ bool FirmwareUpdate(bool kept = false) {
 
   PostMessageA(page, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1000)));
   if (kept) {
-    HWND warning = WaitForMessageBox(panel, 90000);
-    if (warning == nullptr || !Pose("firmware-not-applied", main, warning)) return false;
-    PressButton(warning, IDOK);
+    HWND box = WaitForMessageBox(panel, 90000);
+    if (box == nullptr || !Pose("firmware-same-version", main, box)) return false;
+    PressButton(box, IDOK);
     Sleep(500);
     return CloseAndWait(panel, main);
   }
@@ -290,7 +290,7 @@ int main(int argc, char** argv) {
   if (!NoAnswer()) { std::fprintf(stderr, "the no-answer box could not be posed\n"); ++failures; }
   if (!PortBusy()) { std::fprintf(stderr, "the port-busy box could not be posed\n"); ++failures; }
   if (!FirmwareUpdate()) { std::fprintf(stderr, "the firmware update could not be posed\n"); ++failures; }
-  if (!FirmwareUpdate(true)) { std::fprintf(stderr, "the update that did not take could not be posed\n"); ++failures; }
+  if (!FirmwareUpdate(true)) { std::fprintf(stderr, "the re-flash of the same version could not be posed\n"); ++failures; }
   if (!ContactsAndBackups()) { std::fprintf(stderr, "the contacts import and backups could not be posed\n"); ++failures; }
   return failures == 0 ? 0 : 1;
 }
