@@ -12,8 +12,11 @@
 #define CPPHTTPLIB_REQUEST_URI_MAX_LENGTH 2048
 #include <httplib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "pages/phonebook_rules.h"
@@ -73,6 +76,38 @@ struct WebServer::Impl {
   int64_t readAt = 0;
   // Held for the whole of a machine job.
   std::mutex jobMutex;
+  // The daily reading's wait, ended early when the server stops.
+  std::mutex dailyMutex;
+  std::condition_variable dailyWake;
+  bool stopping = false;
+
+  // Once a day the server reads the machine on its own, so that its history
+  // has a reading a day even when no one opens a page. It waits its turn:
+  // not while a job runs, not when a page read the machine within the day,
+  // and after a busy port or a silent machine it tries again an hour later.
+  void DailyReadings() {
+    constexpr int64_t kDay = 24 * 60 * 60;
+    std::unique_lock<std::mutex> lock(dailyMutex);
+    auto wait = std::chrono::minutes(5);  // the pages' own first read comes first
+    while (!dailyWake.wait_for(lock, wait, [this] { return stopping; })) {
+      int64_t age = 0;
+      if (Cached(&age) && age < kDay) {
+        wait = std::chrono::minutes(10);
+        continue;
+      }
+      lock.unlock();
+      const bool read = ReadOnItsOwn();
+      lock.lock();
+      wait = read ? std::chrono::minutes(10) : std::chrono::minutes(60);
+    }
+  }
+  bool ReadOnItsOwn() {
+    std::unique_lock<std::mutex> job(jobMutex, std::try_to_lock);
+    if (!job.owns_lock()) return false;
+    const JobOutcome outcome = jobs.ReadAll();
+    if (outcome.haveRecords) Remember(outcome.now);
+    return outcome.status == JobStatus::Done;
+  }
 
   void Routes();
   bool Gate(const httplib::Request& req, httplib::Response& res);
@@ -541,5 +576,14 @@ WebServer::WebServer(WebOptions options, MachineJobs& jobs) : impl_(std::make_un
 WebServer::~WebServer() = default;
 
 bool WebServer::Bind() { return impl_->server.bind_to_port(impl_->options.address.c_str(), impl_->options.port); }
-void WebServer::Serve() { impl_->server.listen_after_bind(); }
+void WebServer::Serve() {
+  std::thread daily([this] { impl_->DailyReadings(); });
+  impl_->server.listen_after_bind();
+  {
+    std::lock_guard<std::mutex> lock(impl_->dailyMutex);
+    impl_->stopping = true;
+  }
+  impl_->dailyWake.notify_all();
+  daily.join();
+}
 void WebServer::Stop() { impl_->server.stop(); }
