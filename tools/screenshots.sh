@@ -4,8 +4,8 @@
 # machine), the start-up error boxes "Não responde" and "Porta está
 # ocupada", a firmware update (image chosen, under way, completed, and one
 # after which the machine reports the version it had), the contacts import
-# preview and the backup list. The panel runs under Wine in a private Xvfb
-# against the emulated machine;
+# preview, the backup list and the usage history, also at 144 DPI. The
+# panel runs under Wine in a private Xvfb against the emulated machine;
 # tests/e2e/panel_shots.cpp poses it, this script takes the pictures, each
 # cropped to its window (or to the windows a pose names). Wine runs in
 # Brazilian Portuguese, in a fresh prefix of its own, so that its own texts
@@ -38,31 +38,47 @@ mkdir -p "$work" docs
 request="$work/pose.request"
 rm -f "$request"
 
-RCP_WINE_TIMEOUT=500 tools/wine-run "$tree/tests/e2e/panel_shots.exe" "Z:$request" >"$work/panel_shots.log" 2>&1 &
-poser=$!
-trap 'kill "$poser" 2>/dev/null || true' EXIT
-
 taken=()
-while kill -0 "$poser" 2>/dev/null; do
-  if [ -s "$request" ]; then
-    read -r name xid crop <"$request"
-    if [ -z "$xid" ] || [ "$xid" = 0 ]; then
-      xid="$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)"
+# pose_run <arguments of panel_shots after the request file>: the poser
+# runs, and each picture it asks for is taken.
+pose_run() {
+  RCP_WINE_TIMEOUT=500 tools/wine-run "$tree/tests/e2e/panel_shots.exe" "Z:$request" "$@" >>"$work/panel_shots.log" 2>&1 &
+  local poser=$!
+  trap 'kill "$poser" 2>/dev/null || true' EXIT
+  while kill -0 "$poser" 2>/dev/null; do
+    if [ -s "$request" ]; then
+      read -r name xid crop <"$request"
+      if [ -z "$xid" ] || [ "$xid" = 0 ]; then
+        xid="$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)"
+      fi
+      if [ -n "${crop:-}" ]; then
+        # Several windows at once: the screen, cropped to them.
+        import -window "$xid" -crop "$crop" +repage "docs/$name.png"
+      else
+        import -window "$xid" "docs/$name.png"
+      fi
+      taken+=("docs/$name.png")
+      rm -f "$request"
     fi
-    if [ -n "${crop:-}" ]; then
-      # Several windows at once: the screen, cropped to them.
-      import -window "$xid" -crop "$crop" +repage "docs/$name.png"
-    else
-      import -window "$xid" "docs/$name.png"
-    fi
-    taken+=("docs/$name.png")
-    rm -f "$request"
-  fi
-  sleep 0.1
-done
+    sleep 0.1
+  done
+  local status=0
+  wait "$poser" || status=$?
+  trap - EXIT
+  return "$status"
+}
+
+rm -f "$work/panel_shots.log"
 status=0
-wait "$poser" || status=$?
-trap - EXIT
+pose_run || status=$?
+# The usage history again at 144 DPI (150 %): Wine takes the resolution from
+# the user's desktop settings when a program starts.
+if [ "$status" -eq 0 ]; then
+  source tools/wine-env.sh
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  pose_run usage-history-144dpi || status=$?
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+fi
 wineserver -k >/dev/null 2>&1 || true
 
 for f in "${taken[@]}"; do echo "$f"; done

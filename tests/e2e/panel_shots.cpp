@@ -1,7 +1,7 @@
 // Poses the real panel for the documentation's screenshots: the main window
 // with each page selected, the entry editor, the firmware page alone after
-// "Ignore", the two start-up error boxes, the contacts import preview and the
-// backup list. The camera is tools/screenshots.sh: for each pose this
+// "Ignore", the two start-up error boxes, the contacts import preview, the
+// backup list and the usage history. The camera is tools/screenshots.sh: for each pose this
 // program writes "<name> <X window id>" into the request file given as its
 // argument and waits until the script has taken the picture and removed it.
 #include <windows.h>
@@ -278,6 +278,65 @@ bool ContactsAndBackups() {
   return CloseAndWait(panel, main) && posed;
 }
 
+// A year of weekly readings of the emulated machine (its factory counters
+// reached yesterday) in the user's history folder, then the Information
+// page's read and "Histórico de uso...".
+bool UsageHistory(const char* name) {
+  char appData[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData))) return false;
+  std::string folder = std::string(appData) + "\\Dalvenor";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  folder += "\\History";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  constexpr int kWeeks = 52;
+  // Platen and feeder scans, prints, drum, feeder and print jams: the factory state's.
+  const long factory[6] = {12408, 5310, 48231, 9812, 17, 42};
+  long rise[kWeeks][6] = {};
+  long total[6] = {};
+  for (int w = 0; w < kWeeks; ++w) {
+    const long busy = w % 52 >= 26 && w % 52 < 31 ? 1 : 3;  // a quiet month in the middle of the year
+    const long weekly[6] = {busy * (20 + (w * 53) % 7 * 6), busy * (10 + (w * 31) % 5 * 4),
+                            busy * (60 + (w * 37) % 11 * 9), busy * (60 + (w * 37) % 11 * 9) / 2,
+                            w % 9 == 3 ? 1 : 0, w % 13 == 5 || w % 17 == 8 ? 1 : 0};
+    for (int c = 0; c < 6; ++c) total[c] += rise[w][c] = weekly[c];
+  }
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME nowFile;
+  SystemTimeToFileTime(&now, &nowFile);
+  const uint64_t nowTicks = uint64_t{nowFile.dwHighDateTime} << 32 | nowFile.dwLowDateTime;
+  std::string csv = "\xEF\xBB\xBF" "Data e hora,N\xC3\xBA" "mero de s\xC3\xA9" "rie,Modelo,...\r\n";
+  long value[6];
+  for (int c = 0; c < 6; ++c) value[c] = factory[c] - total[c];
+  for (int w = 0; w <= kWeeks; ++w) {
+    const uint64_t ticks = nowTicks - uint64_t(kWeeks - w) * 7 * 864000000000ull - 864000000000ull;
+    FILETIME at{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME t;
+    FileTimeToSystemTime(&at, &t);
+    char line[160];
+    std::snprintf(line, sizeof line, "%04d-%02d-%02d 09:30:00,K40BR0712345,QUILLMARK K40 SERIES,%ld,%ld,%ld,%ld,%ld,%ld\r\n",
+                  t.wYear, t.wMonth, t.wDay, value[0], value[1], value[2], value[3], value[4], value[5]);
+    csv += line;
+    if (w < kWeeks)
+      for (int c = 0; c < 6; ++c) value[c] += rise[w][c];
+  }
+  if (FILE* f = std::fopen((folder + "\\K40BR0712345.csv").c_str(), "wb")) {
+    std::fwrite(csv.data(), 1, csv.size(), f);
+    std::fclose(f);
+  }
+  Panel panel(FreshState("history"));
+  HWND main = WaitForMainWindow(panel, 60000);
+  if (main == nullptr) return false;
+  if (SelectPage(FindTabControl(main), 3, 30000) == nullptr) return false;
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(40030, 0), 0);  // "Histórico de uso..."
+  HWND dialog = WaitForWindowWith(panel, 1131);
+  if (dialog == nullptr) return false;
+  const bool posed = Pose(name, dialog);
+  PressButton(dialog, IDOK);
+  for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(20);
+  return CloseAndWait(panel, main) && posed;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: panel_shots <request file>\n");
@@ -285,6 +344,8 @@ int main(int argc, char** argv) {
   }
   requestPath = argv[1];
   StartWatchdog(420000);
+  // A second run at another screen resolution poses the usage history alone.
+  if (argc > 2) return UsageHistory(argv[2]) ? 0 : 1;
   int failures = 0;
   if (!AllPages()) { std::fprintf(stderr, "the main window's pages could not be posed\n"); ++failures; }
   if (!NoAnswer()) { std::fprintf(stderr, "the no-answer box could not be posed\n"); ++failures; }
@@ -292,5 +353,6 @@ int main(int argc, char** argv) {
   if (!FirmwareUpdate()) { std::fprintf(stderr, "the firmware update could not be posed\n"); ++failures; }
   if (!FirmwareUpdate(true)) { std::fprintf(stderr, "the re-flash of the same version could not be posed\n"); ++failures; }
   if (!ContactsAndBackups()) { std::fprintf(stderr, "the contacts import and backups could not be posed\n"); ++failures; }
+  if (!UsageHistory("usage-history")) { std::fprintf(stderr, "the usage history could not be posed\n"); ++failures; }
   return failures == 0 ? 0 : 1;
 }
