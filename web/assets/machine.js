@@ -38,7 +38,10 @@ async function showHistory() {
   none.hidden = !data.none;
   line.hidden = chart.hidden = data.none;
   if (data.none) return;
-  line.textContent = `${data.model}, número de série ${data.serial}. Última leitura: ${data.lastReading}.`;
+  // "2026-12-09 21:20:48" as the panel shows it: "09/12/2026 21:20".
+  const [date, time] = data.lastReading.split(' ');
+  const when = `${date.split('-').reverse().join('/')} ${time.slice(0, 5)}`;
+  line.textContent = `${data.model}, número de série ${data.serial}. Última leitura: ${when}.`;
   chart.src = `/api/history.svg?t=${Date.now()}`;
 }
 
