@@ -35,6 +35,10 @@ SetCompressor /SOLID lzma
 !define PROGRAM "rcpanel.exe"
 ; The administrators' command-line tool, beside the panel.
 !define CONSOLE_PROGRAM "rcpctl.exe"
+; The web panel, an optional component.
+!define WEB_PROGRAM "rcpweb.exe"
+!define WEB_LINK "Painel no navegador.url"
+!define WEB_STARTUP_LINK "Painel no navegador (servidor).lnk"
 !define GUIDE_FILE "guia.html"
 ; Called by the uninstaller, which is a 32-bit program on every Windows.
 !define CLEANUP_LIBRARY "rcpclean.dll"
@@ -56,10 +60,11 @@ ShowUninstDetails hide
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Este assistente instalará o Remote Control Panel da $(^NameDA), versão ${VERSION}, e o guia do usuário.$\r$\n$\r$\nO painel controla a máquina pela porta USB ou pela porta paralela e usa os componentes do pacote de drivers da máquina: instale-o antes de usar o painel.$\r$\n$\r$\nFeche o Remote Control Panel, se estiver aberto, e clique em Instalar para continuar."
+!define MUI_WELCOMEPAGE_TEXT "Este assistente instalará o Remote Control Panel da $(^NameDA), versão ${VERSION}, e o guia do usuário.$\r$\n$\r$\nO painel controla a máquina pela porta USB ou pela porta paralela e usa os componentes do pacote de drivers da máquina: instale-o antes de usar o painel.$\r$\n$\r$\nFeche o Remote Control Panel, se estiver aberto, e clique em Avançar para continuar."
 !define MUI_FINISHPAGE_TEXT "O Remote Control Panel e o guia do usuário estão no menu Iniciar, no grupo $(^NameDA).$\r$\n$\r$\nClique em Concluir para fechar este assistente."
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -130,6 +135,21 @@ Section "Remote Control Panel" SecProgram
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+; Off unless chosen: the server starts with the user's session, for this PC
+; only (no --lan), and the Start menu opens its page.
+Section /o "Painel no navegador" SecWeb
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "/oname=${WEB_PROGRAM}" "${DIST64}\${WEB_PROGRAM}"
+  ${Else}
+    File "/oname=${WEB_PROGRAM}" "${DIST32}\${WEB_PROGRAM}"
+  ${EndIf}
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  WriteINIStr "$SMPROGRAMS\${PRODUCT}\${WEB_LINK}" "InternetShortcut" "URL" "http://127.0.0.1:8640/"
+  SetShellVarContext current
+  CreateShortcut "$SMSTARTUP\${WEB_STARTUP_LINK}" "$INSTDIR\${WEB_PROGRAM}" "" "$INSTDIR\${WEB_PROGRAM}" 0 SW_SHOWMINIMIZED
+SectionEnd
+
 ; The registration tells where the product was installed for: all users when
 ; it lies under HKLM.
 Function un.onInit
@@ -152,6 +172,8 @@ Section "Uninstall"
   Delete "$INSTDIR\${UNINSTALLER}"
   Delete "$SMPROGRAMS\${PRODUCT}\${PROGRAM_LINK}"
   Delete "$SMPROGRAMS\${PRODUCT}\${GUIDE_LINK}"
+  Delete "$INSTDIR\${WEB_PROGRAM}"
+  Delete "$SMPROGRAMS\${PRODUCT}\${WEB_LINK}"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 
   ; The group goes through rcpclean.dll, which removes it only when it is
@@ -176,4 +198,7 @@ Section "Uninstall"
   ; The library held the folder until now; without /r only an empty folder goes.
   Delete "$INSTDIR\${CLEANUP_LIBRARY}"
   RMDir "$INSTDIR"
+  ; The web panel's start-up entry is the user's own.
+  SetShellVarContext current
+  Delete "$SMSTARTUP\${WEB_STARTUP_LINK}"
 SectionEnd

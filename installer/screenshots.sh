@@ -62,7 +62,9 @@ wine "$setup" >"$work/setup.log" 2>&1 </dev/null &
 started+=($!)
 w="$(window 'Veltra Quillmark K40 Series')"
 shot "$w" installer-welcome
-press "$w" Return              # Avançar: installs
+press "$w" Return              # Avançar: the components
+sleep 1
+press "$w" Return              # Instalar
 sleep 4
 shot "$w" installer-finish
 press "$w" Return              # Terminar

@@ -5,6 +5,8 @@
 // %s, %x, %c, %02X...), which for these formats is what vsnprintf does.
 #include "link/trace.h"
 
+#include <atomic>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -51,7 +53,14 @@ void DebugLine(const char* format, ...) {
   TheOs().DebugOutput(line);
 }
 
+namespace {
+std::atomic<uint64_t> busyWaitTotalMs{0};
+}  // namespace
+
+uint64_t BusyWaitTotalMs() { return busyWaitTotalMs.load(); }
+
 void BusyWait(uint32_t ms) {
+  busyWaitTotalMs += ms;
   Os& os = TheOs();
   const uint32_t start = os.TickCount();
   if (WaitJob job = pendingJob) {

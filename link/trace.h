@@ -18,6 +18,11 @@ void DebugLine(const char* format, ...) RCP_PRINTF_LIKE(1, 2);
 // is called every kWaitPumpSliceMs meanwhile.
 void BusyWait(uint32_t ms);
 
+// The milliseconds all BusyWait calls of this process were asked to wait:
+// the protocol's own pauses, which a measure of the program's own time per
+// operation leaves out.
+uint64_t BusyWaitTotalMs();
+
 // Hands the next BusyWait a job to do instead of spinning idle: it runs once,
 // on this thread, after the wait has read its start tick, and the wait then
 // spins only what is left of its time (none when the job took longer). The

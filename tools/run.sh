@@ -6,6 +6,11 @@
 #   tools/run.sh --parallel   the machine on the parallel port: "\\.\QordEcp1"
 #                             (and "LPT1" for a program told it runs on
 #                             Windows 98), served by k40-pty-bridge
+#   tools/run.sh --web        the web panel, rcpweb.exe, on 127.0.0.1:8640
+#                             ($RCP_WEB_LISTEN changes it); it prints the
+#                             address and serves until Ctrl+C. Without a
+#                             display it saves a screenshot of the phonebook
+#                             page (headless Chromium) and stops.
 #
 # With a DISPLAY the panel's window opens there and the script waits for it to
 # be closed. Without one the panel runs in a private Xvfb: the script waits for
@@ -14,10 +19,17 @@
 set -euo pipefail
 road=usb
 [ "${1:-}" = "--parallel" ] && road=parallel
+web=0
+[ "${1:-}" = "--web" ] && web=1
 RCP_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$RCP_ROOT"
 source tools/setup.sh
-rcp_install_missing run
+if [ "$web" = 1 ]; then
+  rcp_install_missing web
+  rcp_fetch_web_deps
+else
+  rcp_install_missing run
+fi
 
 tree="${RCP_TREE:-build/win64}"  # another tree for trying the script
 echo "== building $tree"
@@ -34,6 +46,10 @@ log="$RCP_ROOT/$tree/rcpanel-debug.log"
 had_display="${DISPLAY:-}"
 source tools/wine-env.sh
 rcp_wine_setup "$demo/rcpanel.exe"
+
+if [ "$web" = 1 ]; then
+  exec bash "$RCP_ROOT/tools/run-web.sh" "$demo" "${RCP_WEB_LISTEN:-127.0.0.1:8640}" "$had_display"
+fi
 
 bridge=""
 cleanup() {

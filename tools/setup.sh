@@ -1,6 +1,7 @@
 # Installs what the build, the tests and the panel need on Debian 12 (sourced).
 #
 #   rcp_install_missing run   what running the panel needs (tools/run.sh)
+#   rcp_install_missing web   that and the web panel's (tools/run.sh --web)
 #   rcp_install_missing       everything the tests need too
 #
 # Package mirrors lag behind each other: an index that fails to download is
@@ -15,6 +16,9 @@ rcp_run_packages=(
   cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb x11-utils xdotool imagemagick procps
 )
+# The web panel: its JSON library, the HTTP library's source package (dpkg-dev
+# for apt-get source) and a browser for its screenshot.
+rcp_web_packages=(dpkg-dev nlohmann-json3-dev chromium curl)
 rcp_test_packages=(
   libgtest-dev libgmock-dev googletest g++-mingw-w64-i686-posix
   clang-14 libfuzzer-14-dev libclang-rt-14-dev
@@ -91,7 +95,8 @@ rcp_apt_install() {
 rcp_install_missing() {
   local which="${1:-all}" missing=() p
   local wanted=("${rcp_run_packages[@]}")
-  [ "$which" = run ] || wanted+=("${rcp_test_packages[@]}")
+  [ "$which" = web ] && wanted+=("${rcp_web_packages[@]}")
+  [ "$which" = run ] || [ "$which" = web ] || wanted+=("${rcp_test_packages[@]}")
   for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done

@@ -18,6 +18,7 @@
 #include "web/web_password_win32.h"
 #include "web/web_resource.h"
 #include "web/web_server.h"
+#include "web/web_timing_os.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ int main(int argc, char** argv) {
   WSAStartup(MAKEWORD(2, 2), &wsa);
   RemoveCurrentDirectoryFromDllSearch();
 
+  static TimingOs timingOs(TheOs());
+  InstallOs(&timingOs);
   Win32MachineJobs jobs(args.machinePort);
   WebOptions options;
   options.address = args.address;
@@ -164,6 +167,7 @@ int main(int argc, char** argv) {
   options.random = [](uint8_t* bytes, size_t count) { return SystemRandom(bytes, count); };
   options.asset = LoadAsset;
   options.fold = FoldAccents;
+  options.protocolSleeps = [] { return timingOs.SleptMs(); };
   WebServer server(options, jobs);
   if (!server.Bind()) {
     console.Utf8("rcpweb: não foi possível atender em " + args.address + ":" + std::to_string(args.port) +

@@ -5,6 +5,8 @@
 #include "web/web_server.h"
 
 #define CPPHTTPLIB_LISTEN_BACKLOG 128
+// Small answers go out at once instead of waiting for the client's acknowledgement.
+#define CPPHTTPLIB_TCP_NODELAY true
 #define CPPHTTPLIB_READ_TIMEOUT_SECOND 5
 #define CPPHTTPLIB_WRITE_TIMEOUT_SECOND 5
 #define CPPHTTPLIB_KEEPALIVE_TIMEOUT_SECOND 5
@@ -14,11 +16,13 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 
+#include "link/trace.h"
 #include "pages/phonebook_rules.h"
 #include "web/web_history.h"
 #include "web/web_records.h"
@@ -137,6 +141,23 @@ struct WebServer::Impl {
     Json out{{"busy", busy}};
     if (have) out["age"] = age;
     return out;
+  }
+
+  // Runs one machine job and says in the answer how long it took, how much
+  // of that was the protocol's own pauses, and what remains: our own time.
+  template <typename Job>
+  JobOutcome Timed(httplib::Response& res, Job job) {
+    const auto start = std::chrono::steady_clock::now();
+    auto waited = [this] { return BusyWaitTotalMs() + (options.protocolSleeps ? options.protocolSleeps() : 0); };
+    const uint64_t waitsBefore = waited();
+    JobOutcome outcome = job();
+    const auto wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double waits = static_cast<double>(waited() - waitsBefore);
+    char timing[160];
+    std::snprintf(timing, sizeof timing, "machine;dur=%.1f, waits;dur=%.0f, own;dur=%.1f", wall, waits,
+                  wall > waits ? wall - waits : 0.0);
+    res.set_header("Server-Timing", timing);
+    return outcome;
   }
 
   // A job's failure as an answer; false when it did its work.
@@ -334,7 +355,7 @@ void WebServer::Impl::Routes() {
       Answer(res, 503, out);
       return;
     }
-    const JobOutcome outcome = jobs.ReadAll();
+    const JobOutcome outcome = Timed(res, [&] { return jobs.ReadAll(); });
     if (JobFailed(outcome, res)) return;
     Answer(res, 200, Json{{"info", InfoJson(outcome.now.info)}, {"age", 0}, {"busy", false}});
   });
@@ -399,8 +420,10 @@ void WebServer::Impl::Routes() {
       return;
     }
     const std::string base = body["base"];
-    const JobOutcome outcome = jobs.WritePhonebook(entries, [&](const MachineRecords& now) {
-      return Fingerprint(PhonebookJson(now.phonebook.data(), now.phonebook.size())) == base;
+    const JobOutcome outcome = Timed(res, [&] {
+      return jobs.WritePhonebook(entries, [&](const MachineRecords& now) {
+        return Fingerprint(PhonebookJson(now.phonebook.data(), now.phonebook.size())) == base;
+      });
     });
     if (JobFailed(outcome, res)) return;
     if (outcome.status == JobStatus::Changed) {
@@ -509,12 +532,14 @@ void WebServer::Impl::Routes() {
       Refuse(res, 503, kJobRunningText);
       return;
     }
-    const JobOutcome outcome =
-        jobs.ApplySettings(withSettings ? &settings : nullptr, withAdvanced ? &advanced : nullptr,
-                           [&](const MachineRecords& now) {
-                             return (!withSettings || base["settings"] == Fingerprint(SettingsJson(now.settings))) &&
-                                    (!withAdvanced || base["advanced"] == Fingerprint(AdvancedJson(now.info)));
-                           });
+    const JobOutcome outcome = Timed(res, [&] {
+      return jobs.ApplySettings(withSettings ? &settings : nullptr, withAdvanced ? &advanced : nullptr,
+                                [&](const MachineRecords& now) {
+                                  return (!withSettings ||
+                                          base["settings"] == Fingerprint(SettingsJson(now.settings))) &&
+                                         (!withAdvanced || base["advanced"] == Fingerprint(AdvancedJson(now.info)));
+                                });
+    });
     if (JobFailed(outcome, res)) return;
     if (outcome.status == JobStatus::Changed) {
       Answer(res, 409, Json{{"error", "As configurações mudaram na máquina desde a leitura. Nada foi aplicado: "

@@ -29,6 +29,8 @@ struct WebOptions {
   std::function<bool(const std::string& name, WebAsset& out)> asset;
   FoldName fold;
   GateLimits limits;
+  // The protocol's sleeps so far (ms), for the Server-Timing header.
+  std::function<uint64_t()> protocolSleeps;
 };
 
 // Limits of what a client may send.
