@@ -81,8 +81,12 @@ bool ParseTime(const std::string& text, HistoryTime* time) {
   const int at[6][2] = {{0, 4}, {5, 2}, {8, 2}, {11, 2}, {14, 2}, {17, 2}};
   for (int i = 0; i < 6; ++i)
     if (!ParseNumber(text.substr(at[i][0], at[i][1]), 9999, &parts[i])) return false;
-  if (parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31 || parts[3] > 23 || parts[4] > 59 ||
-      parts[5] > 59)
+  // Years of this machine's life only: a line edited by hand to the year 1
+  // must not spread its counts over two thousand years of days.
+  constexpr uint64_t kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (parts[0] < 2000 || parts[0] > 2099 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
+      parts[2] > kDays[parts[1] - 1] || (parts[1] == 2 && parts[2] == 29 && parts[0] % 4 != 0) || parts[3] > 23 ||
+      parts[4] > 59 || parts[5] > 59)
     return false;
   *time = {static_cast<int>(parts[0]), static_cast<int>(parts[1]), static_cast<int>(parts[2]),
            static_cast<int>(parts[3]), static_cast<int>(parts[4]), static_cast<int>(parts[5])};

@@ -206,6 +206,15 @@ def web_seeds():
     }
 
 
+def history_seeds():
+    header = "\ufeffData e hora,N\u00famero de s\u00e9rie,Modelo,a,b,c,d,e,f\r\n".encode()
+    lines = [b"2026-01-31 22:00:00,K40BR0712345,QUILLMARK K40 SERIES,10,5,100,50,1,2\r\n",
+             b"2026-02-01 02:00:00,K40BR0712345,\"QUILLMARK K40, SERIES\",30,5,140,70,1,3\r\n",
+             b"2026-02-20 08:00:00,K40BR0712345,'=1+1,3,0,20,10,0,0\r\n"]
+    return {"history-whole": header + b"".join(lines), "history-torn": header + b"".join(lines)[:-9],
+            "history-dup": header + lines[0] * 3}
+
+
 TARGETS = {
     "fuzz_commands": commands_seeds,
     "fuzz_direct_port": direct_port_seeds,
@@ -215,6 +224,7 @@ TARGETS = {
     "fuzz_contacts_csv": lambda: contacts_seeds(False),
     "fuzz_contacts_vcard": lambda: contacts_seeds(True),
     "fuzz_web_decode": web_seeds,
+    "fuzz_history": history_seeds,
 }
 
 
