@@ -190,9 +190,17 @@ std::string WithReading(const std::string& text, const Reading& reading, bool* a
   const size_t whole = text.rfind('\n');
   std::string kept = whole == std::string::npos ? std::string() : text.substr(0, whole + 1);
   if (kept.empty()) kept = HistoryHeader();
-  const std::vector<Reading> readings = ParseHistory(kept);
-  if (!readings.empty()) {
-    const Reading& last = readings.back();
+  // Only the last reading matters: the lines are read from the end, so a
+  // history of years costs no more than one of days.
+  Reading last;
+  bool haveLast = false;
+  for (size_t end = kept.size() - 1; end != std::string::npos && !haveLast;) {
+    const size_t before = end == 0 ? std::string::npos : kept.rfind('\n', end - 1);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    haveLast = ParseReading(kept.substr(start, end - start), &last);
+    end = before;
+  }
+  if (haveLast) {
     const int64_t apart = std::llabs(Seconds(reading.time) - Seconds(last.time));
     if (apart < kSecondsKeptOnce && std::equal(last.counters, last.counters + kCounterCount, reading.counters)) {
       *added = false;
