@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 #include <string>
 
 #include "app/app_shell.h"
@@ -29,8 +28,14 @@ constexpr COLORREF kUnknownColour = RGB(160, 160, 160);
 
 std::vector<std::string> MonthNames() {
   std::vector<std::string> names;
-  std::istringstream words(LoadText(IDS_HIST_MONTHS));
-  for (std::string w; words >> w;) names.push_back(w);
+  // Split by hand: the string streams would bring the library's locale
+  // machinery into the program and double its size.
+  const std::string text = LoadText(IDS_HIST_MONTHS);
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    if (end > at) names.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
   names.resize(12);
   return names;
 }
