@@ -42,7 +42,7 @@ profile="$(mktemp -d)"
 timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
   --disable-background-networking --disable-component-update --disable-sync --user-data-dir="$profile" \
   --lang=pt-BR --hide-scrollbars --window-size=1000,1100 --virtual-time-budget=5000 \
-  --screenshot="$shots/web-phonebook.png" "$url/#diretorio" >/dev/null 2>&1 || true
+  --screenshot="$shots/web-phonebook.png" "$url/#/diretorio" >/dev/null 2>&1 || true
 rm -rf "$profile"
 [ -s "$shots/web-phonebook.png" ] || { echo "no screenshot was taken" >&2; exit 1; }
 echo "screenshot: $shots/web-phonebook.png"

@@ -15,6 +15,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -139,6 +140,7 @@ def browser():
     options.binary_location = "/usr/bin/chromium"
     for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+ "--lang=pt-BR",
                  "--window-size=1000,1400", "--user-data-dir=" + tempfile.mkdtemp(dir=WORK)]:
         options.add_argument(flag)
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
@@ -230,6 +232,26 @@ class Hostile(unittest.TestCase):
         self.assertIn("rings", answer["error"])
         self.assertEqual(before, machine_phonebook())
 
+    def test_z_one_machine_job_at_a_time_while_reads_get_the_last_records(self):
+        good = self.server.session()
+        self.assertEqual(200, self.server.request("POST", "/api/machine/read", "{}", good)[0])
+        answers = []
+        jobs = [threading.Thread(target=lambda: answers.append(
+            self.server.request("POST", "/api/machine/read", "{}", good))) for _ in range(2)]
+        for job in jobs:
+            job.start()
+        time.sleep(1)  # the first job holds the machine for seconds
+        status, _, cached = self.server.request("GET", "/api/phonebook")
+        for job in jobs:
+            job.join()
+        self.assertEqual(200, status)
+        self.assertEqual(80, len(cached["entries"]))
+        self.assertIn("age", cached)
+        self.assertEqual([200, 503], sorted(answer[0] for answer in answers))
+        busy = next(answer[2] for answer in answers if answer[0] == 503)
+        self.assertTrue(busy["busy"])
+        self.assertIn("outro pedido", busy["error"])
+
     def test_a_slow_client_is_dropped_and_others_are_served_meanwhile(self):
         slow = socket.create_connection(("127.0.0.1", self.server.port))
         slow.sendall(f"GET /api/session HTTP/1.1\r\nHost: {self.server.host}\r\n".encode())
@@ -261,7 +283,7 @@ class Browser(unittest.TestCase):
         cls.server.stop()
 
     def open_phonebook(self):
-        self.driver.get(self.server.url + "/#diretorio")
+        self.driver.get(self.server.url + "/#/diretorio")
         wait_for(self.driver, lambda d: d.find_elements("css selector", "#pb-row-1 input.name"), "the entries")
 
     def test_1_edit_an_entry_send_it_and_find_it_in_the_machine(self):
@@ -297,7 +319,7 @@ class Browser(unittest.TestCase):
         self.assertEqual("MUDOU NA MAQUINA", name.get_attribute("value"))
 
     def test_3_change_a_setting_and_apply_it(self):
-        self.driver.get(self.server.url + "/#configuracoes")
+        self.driver.get(self.server.url + "/#/configuracoes")
         rings = wait_for(self.driver, lambda d: d.find_elements("id", "settings-rings"), "the form")[0]
         wait_for(self.driver, lambda d: rings.get_attribute("value") != "", "the values")
         new = "5" if rings.get_attribute("value") != "5" else "4"
@@ -310,6 +332,67 @@ class Browser(unittest.TestCase):
         code, out = wine("rcpctl.exe", ["settings", "get", windows_path(path)])
         self.assertEqual(0, code, out)
         self.assertIn(f"Rings to answer={new}", open(path, encoding="cp1252").read())
+
+
+    def test_4_imported_contacts_wait_in_the_form_until_sent(self):
+        self.open_phonebook()
+        before = machine_phonebook()
+        contacts = os.path.join(WORK, "contatos.csv")
+        with open(contacts, "w", encoding="utf-8") as out:
+            out.write("Nome,Telefone\nJosé Araújo,+55 11 3333-4444\nSem Número,\n")
+        self.driver.find_element("id", "pb-import-file").send_keys(contacts)
+        wait_for(self.driver, lambda d: d.find_element("id", "pb-import").is_displayed(), "the preview")
+        self.assertIn("1 de 2 contatos", text_of(self.driver, "pb-import-summary"))
+        rows = text_of(self.driver, "pb-import-rows")
+        self.assertIn("JOSE ARAUJO", rows)
+        self.assertIn("00551133334444", rows)
+        self.assertIn("ignorado: sem número", rows)
+        self.driver.find_element("id", "pb-import-ok").click()
+        names = [e.get_attribute("value") for e in self.driver.find_elements("css selector", "#pb-rows input.name")]
+        self.assertIn("JOSE ARAUJO", names)
+        self.assertEqual(before, machine_phonebook(), "nothing sent before the user says so")
+
+    def test_5_a_backup_is_loaded_into_the_form_not_sent(self):
+        before = machine_phonebook()
+        self.driver.get(self.server.url + "/#/copias")
+        load = wait_for(self.driver, lambda d: [b for b in d.find_elements("css selector", "#backup-rows button")
+                                                if "Carregar" in b.text], "the backups")
+        self.assertIn("Diretório telefônico", text_of(self.driver, "backup-rows"))
+        load[0].click()
+        wait_for(self.driver, lambda d: "carregada" in text_of(d, "status"), "the backup in the form")
+        self.assertTrue(self.driver.find_element("id", "diretorio").is_displayed())
+        self.assertEqual(before, machine_phonebook())
+
+
+@unittest.skipUnless(os.environ.get("RCPWEB_SHOTS"), "screenshots only for tools/web-screenshots.sh")
+class Screenshots(unittest.TestCase):
+    def test_every_page(self):
+        if os.path.exists(STATE):
+            os.remove(STATE)
+        server = Server()
+        driver = browser()
+        try:
+            take_screenshots(driver, server.url, os.environ["RCPWEB_SHOTS"])
+        finally:
+            driver.quit()
+            server.stop()
+
+
+def take_screenshots(driver, url, folder):
+    """Every page at office width, and the phonebook at a phone's."""
+    ready = {"maquina": "#machine-info tr", "diretorio": "#pb-rows tr", "configuracoes": "#settings-form select",
+             "avancado": "#advanced-form select", "copias": "#backup-rows tr"}
+    for page, selector in ready.items():
+        driver.set_window_size(1000, 1000)
+        driver.get(f"{url}/#/{page}")
+        wait_for(driver, lambda d: d.find_elements("css selector", selector), page)
+        time.sleep(0.5)
+        driver.save_screenshot(os.path.join(folder, f"web-{page}.png"))
+    driver.set_window_size(390, 844)
+    driver.get(f"{url}/#/diretorio")
+    wait_for(driver, lambda d: d.find_elements("css selector", "#pb-rows tr"), "the phone-width page")
+    time.sleep(0.5)
+    driver.save_screenshot(os.path.join(folder, "web-diretorio-celular.png"))
 
 
 class Lan(unittest.TestCase):

@@ -54,9 +54,13 @@ function showPage(name) {
   pages[name].show();
 }
 
+// "#/diretorio": a route, not an anchor, so the browser does not scroll the
+// tabs away to reach the section.
+function pageOfHash() { return location.hash.replace(/^#\/?/, ''); }
+
 export function goTo(name) {
-  if (location.hash === `#${name}`) showPage(name);
-  else location.hash = name;
+  if (pageOfHash() === name) showPage(name);
+  else location.hash = `/${name}`;
 }
 
 function showLogin() {
@@ -71,12 +75,12 @@ function showApp(session) {
   document.getElementById('login').hidden = true;
   document.getElementById('tabs').hidden = false;
   document.getElementById('logout').hidden = !session.lan;
-  showPage(location.hash.slice(1));
+  showPage(pageOfHash());
 }
 
 async function start() {
   for (const page of Object.values(pages)) page.init();
-  window.addEventListener('hashchange', () => showPage(location.hash.slice(1)));
+  window.addEventListener('hashchange', () => showPage(pageOfHash()));
   document.getElementById('login-form').addEventListener('submit', (event) => {
     event.preventDefault();
     act('login', async () => {
