@@ -17,7 +17,8 @@ enum class CtlExit : int {
   NoAnswer = 3,        // the machine did not answer
   FileError = 4,       // a file cannot be read or written, or is not of its kind
   TransferFailed = 5,  // the machine did not take what was sent
-  NotConfirmed = 6,    // firmware sent, but the machine does not confirm the new version
+  NotConfirmed = 6,    // sent, but the machine does not confirm it: the firmware's new version,
+                       // the phonebook as read back
 };
 
 struct CtlArgs {

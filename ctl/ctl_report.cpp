@@ -6,25 +6,6 @@
 
 namespace {
 
-// 0x80..0x9F of Windows-1252; 0 where the code page leaves a hole.
-constexpr uint16_t kHigh1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // A fixed-width field of the record, trailing blanks dropped.
 template <size_t N>
 std::string Field(const char (&text)[N]) {
@@ -36,16 +17,6 @@ std::string Field(const char (&text)[N]) {
 std::string Number(uint32_t n) { return std::to_string(n); }
 
 }  // namespace
-
-std::string Cp1252ToUtf8(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    uint32_t code = c;
-    if (c >= 0x80 && c < 0xA0) code = kHigh1252[c - 0x80] ? kHigh1252[c - 0x80] : 0xFFFD;
-    AppendUtf8(out, code);
-  }
-  return out;
-}
 
 std::string JsonString(const std::string& utf8) {
   std::string out = "\"";

@@ -6,10 +6,10 @@
 
 #include "commands/device_data.h"
 #include "ctl/ctl_text.h"
-
 // Machine texts are single-byte (Windows-1252), as the machine sends them;
-// JSON strings must be UTF-8.
-std::string Cp1252ToUtf8(const std::string& text);
+// JSON strings must be UTF-8: Cp1252ToUtf8.
+#include "files/contacts.h"
+
 // A JSON string literal, quotes included.
 std::string JsonString(const std::string& utf8);
 

@@ -15,17 +15,15 @@
 #include "ctl/ctl_history.h"
 #include "ctl/ctl_report.h"
 #include "files/pbf_format.h"
-#include "files/phonebook_file.h"
-#include "firmware/fw_transfer.h"
 #include "files/settings_file.h"
+#include "firmware/fw_transfer.h"
 #include "link/os.h"
-#include "link/trace.h"
+#include "ops/machine_ops.h"
+#include "ops/ops_host.h"
 #include "res/resource.h"
 
 namespace {
 
-// The pause the pages keep after every exchange.
-constexpr uint32_t kAfterExchangeMs = 500;
 constexpr char kVersionText[] = "rcpctl 1.0";
 
 int Code(CtlExit e) { return static_cast<int>(e); }
@@ -117,17 +115,6 @@ class CtlFwView final : public FwUpView {
   std::string fileName_, fileSize_, message_, percent_, shownPercent_;
 };
 
-// No one sees the machine after rcpctl: its acknowledgement says whether the
-// settings were taken (the pages go by the write alone).
-bool SendSettings() {
-  bool taken = false;
-  return Mfp_SetSettings(&taken) && taken;
-}
-bool SendAdvanced() {
-  bool taken = false;
-  return Mfp_SetAdvanced(&taken) && taken;
-}
-
 class CtlRun {
  public:
   CtlRun(const CtlArgs& args, CtlConsole& console, CtlLanguage language)
@@ -148,11 +135,9 @@ class CtlRun {
   int SettingsGet();
   int SettingsSet();
   int Firmware();
-  // A command followed by the pages' pause.
-  static bool Exchange(bool (*command)()) {
-    const bool ok = command();
-    BusyWait(kAfterExchangeMs);
-    return ok;
+  // Where the write's backup went, when one was kept.
+  void SayBackup(const std::string& name) {
+    if (!name.empty()) Say(CtlMsg::BackupKept, PathIn(TheOpsHost().BackupFolder(), name));
   }
 
   const CtlArgs& args_;
@@ -251,11 +236,11 @@ int CtlRun::Info() {
 }
 
 int CtlRun::PhonebookGet() {
-  if (!Exchange(&Mfp_GetPhonebook)) {
+  if (!ops::ReadPhonebook().ok()) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  if (!SavePhonebookFile(args_.file.c_str())) {
+  if (!ops::SavePhonebookFile(args_.file).ok()) {
     Complain(CtlMsg::FileUnwritable, args_.file);
     return Code(CtlExit::FileError);
   }
@@ -266,22 +251,38 @@ int CtlRun::PhonebookGet() {
 int CtlRun::PhonebookSet() {
   // The machine's entries first, as the page holds them: a file with fewer
   // entries than the table leaves the rest as the machine has them.
-  if (!Exchange(&Mfp_GetPhonebook)) {
+  const ops::PhonebookOutcome read = ops::ReadPhonebook();
+  if (!read.ok()) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  PhonebookFileError error = PhonebookFileError::None;
-  if (!LoadPhonebookFile(args_.file.c_str(), &error)) {
-    Complain(error == PhonebookFileError::NotPhonebook ? CtlMsg::NotPhonebookFile : CtlMsg::FileUnreadable,
+  const ops::Outcome loaded = ops::LoadPhonebookFile(args_.file);
+  if (!loaded.ok()) {
+    Complain(loaded.failure == ops::Failure::NotPhonebookFile ? CtlMsg::NotPhonebookFile : CtlMsg::FileUnreadable,
              args_.file);
     return Code(CtlExit::FileError);
   }
-  if (!Exchange(&Mfp_SetPhonebook)) {
-    Complain(CtlMsg::SendFailed);
-    return Code(CtlExit::TransferFailed);
+  ops::PhonebookWrite write;
+  write.lastRead = &read.machine;
+  const ops::PhonebookOutcome written = ops::WritePhonebook(write);
+  SayBackup(written.backup);
+  switch (written.failure) {
+    case ops::Failure::None:
+      Say(CtlMsg::PhonebookSent);
+      return Code(CtlExit::Ok);
+    case ops::Failure::ReadBackFailed:
+      Complain(CtlMsg::ReadBackFailed);
+      return Code(CtlExit::NotConfirmed);
+    case ops::Failure::ReadBackDiffers: {
+      std::string positions;
+      for (int p : written.differing) positions += (positions.empty() ? "" : ", ") + std::to_string(p);
+      Complain(CtlMsg::ReadBackDiffers, positions);
+      return Code(CtlExit::NotConfirmed);
+    }
+    default:
+      Complain(CtlMsg::SendFailed);
+      return Code(CtlExit::TransferFailed);
   }
-  Say(CtlMsg::PhonebookSent);
-  return Code(CtlExit::Ok);
 }
 
 int CtlRun::SettingsFileCheck() {
@@ -309,11 +310,11 @@ int CtlRun::SettingsFileCheck() {
 
 int CtlRun::SettingsGet() {
   // Both records, as the Settings and Advanced pages read them.
-  if (!Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetSystemInfo)) {
+  if (!ops::ReadSettings().ok() || !ops::ReadSystemInfo().ok()) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  if (!SaveSettingsFile(args_.file)) {
+  if (!ops::SaveSettingsFile(args_.file).ok()) {
     Complain(CtlMsg::FileUnwritable, args_.file);
     return Code(CtlExit::FileError);
   }
@@ -323,19 +324,30 @@ int CtlRun::SettingsGet() {
 
 int CtlRun::SettingsSet() {
   // The machine's records first: what the file does not carry (the image
-  // quality) goes back as the machine has it. A file without its advanced
-  // section leaves the machine's advanced settings alone: not even read.
+  // quality) goes back as the machine has it, and they are the backup. A file
+  // without its advanced section leaves the machine's advanced settings
+  // alone: not even read.
   const bool advanced = settingsCheck_.advanced;
-  if (!Exchange(&Mfp_GetSettings) || (advanced && !Exchange(&Mfp_GetSystemInfo))) {
+  if (!ops::ReadSettings().ok() || (advanced && !ops::ReadSystemInfo().ok())) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
-  bool settingsTaken = false, advancedTaken = false;
-  if (!LoadSettingsSections(args_.file, &settingsTaken, &advancedTaken)) {
+  const SettingsBlock heldSettings = settingsBlock;
+  const SystemInfo heldInfo = systemInfo;
+  if (!ops::LoadSettingsSections(args_.file).ok()) {
     Complain(CtlMsg::FileUnreadable, args_.file);
     return Code(CtlExit::FileError);
   }
-  if (!Exchange(&SendSettings) || (advanced && !Exchange(&SendAdvanced))) {
+  ops::SettingsApply apply;
+  apply.parts = ops::kFaxSettings | (advanced ? ops::kAdvancedSettings : 0u);
+  apply.lastSettings = &heldSettings;
+  apply.lastInfo = advanced ? &heldInfo : nullptr;
+  // No one sees the machine after rcpctl: its acknowledgement says whether
+  // the settings were taken (the pages go by the write alone).
+  apply.acknowledged = true;
+  const ops::SettingsOutcome applied = ops::ApplySettings(apply);
+  SayBackup(applied.backup);
+  if (!applied.ok()) {
     Complain(CtlMsg::SendFailed);
     return Code(CtlExit::TransferFailed);
   }

@@ -9,10 +9,11 @@
 #include <type_traits>
 
 #include "app/app_shell.h"
-#include "commands/commands.h"
 #include "commands/device_data.h"
-#include "files/backups.h"
 #include "link/trace.h"
+#include "ops/machine_ops.h"
+#include "pages/page_set.h"
+#include "pages/settings_page.h"
 #include "res/resource.h"
 #include "widgets/input_class.h"
 
@@ -20,9 +21,6 @@ bool advancedPageOpen = false;
 bool advancedFromFile = false;
 
 namespace {
-
-// The machine needs a pause after each exchange before it takes the next.
-constexpr uint32_t kPauseAfterCommandMs = 500;
 
 // Each list's control; its entries are kAdvancedLists' (same order).
 struct ListEntries {
@@ -169,10 +167,12 @@ void CAdvanced::StoreToRecord() {
 
 bool CAdvanced::OnApply() {
   StoreToRecord();
-  KeepSettingsBackup();
+  ops::SettingsApply apply;
+  apply.parts = ops::kAdvancedSettings;
+  apply.lastSettings = settingsPage ? settingsPage->MachineValues() : nullptr;
+  apply.lastInfo = MachineValues();
   CWaitCursor wait;
-  bool ok = Mfp_SetAdvanced();
-  BusyWait(kPauseAfterCommandMs);
+  const bool ok = ops::ApplySettings(apply).ok();
   wait.Restore();
   if (!ok) {
     ReportLinkFailure(IDS_NO_ANSWER);
@@ -201,13 +201,13 @@ void CAdvanced::OnRefresh() {
   bool ok = true;
   const bool fromFile = advancedFromFile;
   if (advancedFromFile) {
-    // A settings file was loaded before the page first opened: show that.
+    // A settings file was loaded before the page first opened: show that,
+    // after the same pause a read would end with.
     advancedFromFile = false;
+    BusyWait(ops::kPauseAfterExchangeMs);
   } else {
-    // One more try before telling the user.
-    ok = Mfp_GetSystemInfo() || Mfp_GetSystemInfo();
+    ok = ops::ReadAdvanced().ok();
   }
-  BusyWait(kPauseAfterCommandMs);
   wait.Restore();
   if (!ok) {
     ReportLinkFailure(IDS_NO_ANSWER);

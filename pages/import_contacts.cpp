@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "commands/device_data.h"
-#include "files/contacts_commands.h"
+#include "ops/machine_ops.h"
 #include "pages/phonebook_rules.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
@@ -88,8 +88,7 @@ BOOL CImportContacts::OnInitDialog() {
 }
 
 void CImportContacts::Replan() {
-  const size_t entries = phonebookTable ? speedDialCount : 0;
-  m_rows = PlanImport(phonebookTable, entries, m_contacts, m_mode, m_prefix, FoldAccents);
+  m_rows = ops::PlanContactsImport(m_contacts, m_mode, m_prefix);
 
   HWND list = GetDlgItem(m_hWnd, IDC_IMP_LIST);
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,10 +11,8 @@
 #include "app/app_shell.h"
 #include "commands/commands.h"
 #include "commands/device_data.h"
-#include "files/backups.h"
-#include "files/pbf_format.h"
 #include "link/os.h"
-#include "link/trace.h"
+#include "ops/machine_ops.h"
 #include "pages/edit_entry.h"
 #include "pages/phonebook_rules.h"
 #include "res/resource.h"
@@ -26,24 +23,8 @@ namespace {
 // The machine is still settling after the page set was built: the first
 // read waits this long before it asks.
 constexpr uint32_t kFirstReadDelayMs = 1500;
-// The machine needs a pause after each exchange before it takes the next.
-constexpr uint32_t kAfterExchangeMs = 500;
-
 constexpr int kIndexColumnWidth = 40;
 constexpr int kNameColumnWidth = 150;
-
-// The texts as the wire carries them: up to the terminator, without the
-// blanks the wire pads with.
-std::string FieldText(const char* field, size_t width) {
-  std::string text(field, strnlen(field, width));
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-bool SameEntry(const PhonebookEntry& a, const PhonebookEntry& b) {
-  return FieldText(a.name, sizeof a.name) == FieldText(b.name, sizeof b.name) &&
-         FieldText(a.number, sizeof a.number) == FieldText(b.number, sizeof b.number);
-}
 
 int TableEntries() { return phonebookTable ? int(speedDialCount) + int(oneTouchCount) : 0; }
 
@@ -86,10 +67,11 @@ BOOL CPhonebook::InitPage() {
   {
     CWaitCursor wait;
     TheOs().SleepMs(kFirstReadDelayMs);
-    bool ok = Mfp_GetPhonebook();
+    // Start-up's last exchange: no pause after it.
+    const ops::PhonebookOutcome read = ops::ReadPhonebook(0);
     wait.Restore();
-    if (ok) RememberMachine();
-    if (!ok) ReportLinkFailure(IDS_NO_ANSWER);
+    if (read.ok()) RememberMachine(read.machine);
+    if (!read.ok()) ReportLinkFailure(IDS_NO_ANSWER);
   }
 
   char kind[32];
@@ -192,11 +174,10 @@ void CPhonebook::OnDeleteAll() {
 
 void CPhonebook::OnRead() {
   CWaitCursor wait;
-  bool ok = Mfp_GetPhonebook();
-  BusyWait(kAfterExchangeMs);
+  const ops::PhonebookOutcome read = ops::ReadPhonebook();
   wait.Restore();
-  if (ok) {
-    RememberMachine();
+  if (read.ok()) {
+    RememberMachine(read.machine);
     FillList();
   } else {
     ReportLinkFailure(IDS_NO_ANSWER);
@@ -206,42 +187,30 @@ void CPhonebook::OnRead() {
 void CPhonebook::OnWrite() { WriteToMachine(); }
 
 bool CPhonebook::WriteToMachine() {
-  const int entries = TableEntries();
-  // What the machine held is kept before it is overwritten; a backup that
-  // cannot be written does not stop the user's write.
-  if (m_machineKnown && entries > 0) {
-    std::vector<PhonebookEntry> held(phonebookTable, phonebookTable + entries);
-    std::copy(m_machine.begin(), m_machine.end(), held.begin());
-    KeepBackup(BackupKind::Phonebook, EncodePhonebookFile(held.data(), held.size()));
-  }
+  ops::PhonebookWrite write;
+  if (m_machineKnown) write.lastRead = &m_machine;
   CWaitCursor wait;
-  bool ok = Mfp_SetPhonebook();
-  BusyWait(kAfterExchangeMs);
-  if (!ok) {
-    wait.Restore();
-    ReportLinkFailure(IDS_NO_ANSWER);
-    return false;
-  }
-
-  // Read back and compare: the table keeps what the user sent either way.
-  const std::vector<PhonebookEntry> sent(phonebookTable, phonebookTable + entries);
-  const bool read = Mfp_GetPhonebook();
-  BusyWait(kAfterExchangeMs);
+  const ops::PhonebookOutcome outcome = ops::WritePhonebook(write);
   wait.Restore();
-  if (!read) {
-    std::copy(sent.begin(), sent.end(), phonebookTable);
-    ShowAppMessage(AppMainWindow(), IDS_READBACK_FAILED, MB_OK | MB_ICONWARNING);
-    return false;
+  switch (outcome.failure) {
+    case ops::Failure::None:
+      RememberMachine(outcome.machine);
+      return true;
+    case ops::Failure::ReadBackFailed:
+      ShowAppMessage(AppMainWindow(), IDS_READBACK_FAILED, MB_OK | MB_ICONWARNING);
+      return false;
+    case ops::Failure::ReadBackDiffers:
+      break;
+    default:
+      ReportLinkFailure(IDS_NO_ANSWER);
+      return false;
   }
-  RememberMachine();
-  std::copy(sent.begin(), sent.end(), phonebookTable);
+  RememberMachine(outcome.machine);
   std::string differing;
-  for (int i = 0; i < static_cast<int>(speedDialCount); ++i) {
-    if (SameEntry(m_machine[i], sent[i])) continue;
+  for (int position : outcome.differing) {
     if (!differing.empty()) differing += ", ";
-    differing += std::to_string(i + 1);
+    differing += std::to_string(position);
   }
-  if (differing.empty()) return true;
   char text[512];
   std::snprintf(text, sizeof text, LoadText(IDS_READBACK_DIFFERS), differing.c_str());
   const std::string title = AppTitle();
@@ -250,8 +219,8 @@ bool CPhonebook::WriteToMachine() {
   return false;
 }
 
-void CPhonebook::RememberMachine() {
-  m_machine.assign(phonebookTable, phonebookTable + speedDialCount);
+void CPhonebook::RememberMachine(const std::vector<PhonebookEntry>& machine) {
+  m_machine = machine;
   m_machineKnown = true;
 }
 
@@ -260,7 +229,7 @@ bool CPhonebook::HasUnsentChanges() const {
   for (size_t i = 0; i < speedDialCount; ++i) {
     static const PhonebookEntry kEmpty{};
     const PhonebookEntry& machine = m_machineKnown ? m_machine[i] : kEmpty;
-    if (!SameEntry(machine, phonebookTable[i])) return true;
+    if (!ops::SameEntry(machine, phonebookTable[i])) return true;
   }
   return false;
 }

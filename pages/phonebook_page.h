@@ -52,7 +52,7 @@ class CPhonebook : public CPropertyPage {
   int ChangeableSelection();
   void SetRowTexts(int row);
   void CreateColumns();
-  void RememberMachine();
+  void RememberMachine(const std::vector<PhonebookEntry>& machine);
 
   std::vector<PhonebookEntry> m_machine;  // speed-dial entries as the machine holds them
   bool m_machineKnown = false;

@@ -9,16 +9,14 @@
 #include <string>
 
 #include "app/app_shell.h"
-#include "commands/commands.h"
 #include "commands/device_data.h"
-#include "files/backups.h"
-#include "link/trace.h"
+#include "ops/machine_ops.h"
+#include "pages/advanced_page.h"
+#include "pages/page_set.h"
 #include "res/resource.h"
 
 namespace {
 
-// The machine needs a pause after each exchange before it takes the next.
-constexpr uint32_t kPauseAfterCommandMs = 500;
 constexpr int kNumberEditLimit = 2;
 
 // Each list's control; its entries are kSettingsLists' (same order).
@@ -203,8 +201,7 @@ void CSettings::ShowRecord(bool offShowsFifteen) {
 
 void CSettings::OnRefresh() {
   CWaitCursor wait;
-  bool ok = Mfp_GetSettings();
-  BusyWait(kPauseAfterCommandMs);
+  const bool ok = ops::ReadSettings().ok();
   wait.Restore();
   if (!ok) {
     ReportLinkFailure(IDS_NO_ANSWER);
@@ -217,11 +214,13 @@ void CSettings::OnRefresh() {
 }
 
 bool CSettings::OnApply() {
-  KeepSettingsBackup();
   // Every change is in the record already: nothing to take from the controls.
+  ops::SettingsApply apply;
+  apply.parts = ops::kFaxSettings;
+  apply.lastSettings = MachineValues();
+  apply.lastInfo = advancedPage ? advancedPage->MachineValues() : nullptr;
   CWaitCursor wait;
-  bool ok = Mfp_SetSettings();
-  BusyWait(kPauseAfterCommandMs);
+  const bool ok = ops::ApplySettings(apply).ok();
   wait.Restore();
   if (!ok) {
     ReportLinkFailure(IDS_NO_ANSWER);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/startup_win32.h"
-#include "files/contacts_commands.h"
 #include "history/history.h"
+#include "ops/ops_host.h"
 #include "web/web_args.h"
 #include "web/web_machine_win32.h"
 #include "web/web_password_win32.h"
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
   options.clock = NowSeconds;
   options.random = [](uint8_t* bytes, size_t count) { return SystemRandom(bytes, count); };
   options.asset = LoadAsset;
-  options.fold = FoldAccents;
+  options.fold = [](const std::string& utf8, bool* changed) { return TheOpsHost().FoldAccents(utf8, changed); };
   options.protocolSleeps = [] { return timingOs.SleptMs(); };
   WebServer server(options, jobs);
   if (!server.Bind()) {

@@ -14,12 +14,13 @@
 #include "app/startup.h"
 #include "app/startup_win32.h"
 #include "commands/commands.h"
-#include "files/backups.h"
 #include "files/pbf_format.h"
 #include "files/settings_file.h"
 #include "files/settings_profile.h"
 #include "link/os.h"
 #include "link/trace.h"
+#include "ops/machine_ops.h"
+#include "ops/ops_host.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ JobOutcome Win32MachineJobs::WritePhonebook(const std::vector<PhonebookEntry>& e
   // What the machine held is kept before it is overwritten; a backup that
   // cannot be written does not stop the write, as in the panel.
   const size_t total = static_cast<size_t>(speedDialCount) + oneTouchCount;
-  KeepBackup(BackupKind::Phonebook, EncodePhonebookFile(phonebookTable, total));
+  ops::KeepBackup(BackupKind::Phonebook, EncodePhonebookFile(phonebookTable, total));
   std::copy(entries.begin(), entries.end(), phonebookTable);
   if (!Exchange(&Mfp_SetPhonebook)) {
     out.status = JobStatus::SendFailed;
@@ -155,7 +156,7 @@ JobOutcome Win32MachineJobs::ApplySettings(const SettingsBlock* settings, const 
     return out;
   }
   const std::string backup = SettingsProfileText(&settingsBlock, &systemInfo);
-  KeepBackup(BackupKind::Settings, std::vector<uint8_t>(backup.begin(), backup.end()));
+  ops::KeepBackup(BackupKind::Settings, std::vector<uint8_t>(backup.begin(), backup.end()));
   if (settings) {
     settingsBlock = *settings;
     if (!Acknowledged(&Mfp_SetSettings)) {
@@ -179,11 +180,8 @@ JobOutcome Win32MachineJobs::ApplySettings(const SettingsBlock* settings, const 
 std::vector<BackupItem> Win32MachineJobs::Backups() {
   std::vector<BackupItem> items;
   for (BackupKind kind : {BackupKind::Phonebook, BackupKind::Settings}) {
-    for (const std::string& name : ListBackups(kind)) {
-      BackupStamp stamp;
-      ParseBackupFileName(name, kind, &stamp);
-      items.push_back({name, BackupStampText(stamp), kind == BackupKind::Phonebook});
-    }
+    for (const ops::BackupListing& backup : ops::ListBackups(kind))
+      items.push_back({backup.name, BackupStampText(backup.stamp), kind == BackupKind::Phonebook});
   }
   return items;
 }
@@ -191,7 +189,7 @@ std::vector<BackupItem> Win32MachineJobs::Backups() {
 bool Win32MachineJobs::LoadBackup(const std::string& name, MachineRecords& into) {
   const bool phonebook = ParseBackupFileName(name, BackupKind::Phonebook);
   if (!phonebook && !ParseBackupFileName(name, BackupKind::Settings)) return false;
-  const std::string path = BackupFolder() + "\\" + name;
+  const std::string path = PathIn(TheOpsHost().BackupFolder(), name);
   if (phonebook) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});

@@ -16,7 +16,7 @@
 
 #include "commands/device_data.h"
 #include "files/contacts.h"
-#include "files/contacts_commands.h"
+#include "ops/ops_host.h"
 #include "pages/phonebook_rules.h"
 #include "res/resource.h"
 #include "tests/app/scratch_folder.h"
@@ -26,6 +26,8 @@ namespace {
 
 // The Windows build takes plain literals as Windows-1252; names are UTF-8.
 std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+std::string FoldAccents(const std::string& utf8, bool* changed) { return PlatformOpsHost().FoldAccents(utf8, changed); }
 
 TEST(FoldAccents, ThePlatformTakesTheMarksOff) {
   const struct {

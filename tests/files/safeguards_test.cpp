@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "commands/device_data.h"
-#include "files/backups.h"
 #include "files/pbf_format.h"
+#include "ops/machine_ops.h"
+#include "ops/ops_host_win32.h"
 #include "pages/advanced_page.h"
 #include "pages/page_set.h"
 #include "pages/phonebook_page.h"
@@ -28,6 +29,13 @@
 #include "tests/pages/phonebook_fixture.h"
 
 namespace {
+
+// The backups' file names, newest first.
+std::vector<std::string> ListBackups(BackupKind kind) {
+  std::vector<std::string> names;
+  for (const ops::BackupListing& backup : ops::ListBackups(kind)) names.push_back(backup.name);
+  return names;
+}
 
 int Count(const std::vector<std::string>& lines, const std::string& line) {
   int n = 0;

@@ -1,5 +1,5 @@
 // Backup file names (see backup_names.h).
-#include "files/backup_names.h"
+#include "ops/backup_names.h"
 
 #include <algorithm>
 #include <cctype>
