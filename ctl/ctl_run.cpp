@@ -39,24 +39,7 @@ class CtlStartupUi : public StartupUi {
 
 // Up to `limit` bytes of a file; false when it cannot be opened or read.
 bool ReadFileHead(const std::string& path, size_t limit, std::vector<uint8_t>& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bytes.assign(limit, 0);
-  size_t size = 0;
-  bool ok = true;
-  while (size < limit) {
-    DWORD got = 0;
-    if (!ReadFile(file, bytes.data() + size, static_cast<DWORD>(limit - size), &got, nullptr)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    size += got;
-  }
-  CloseHandle(file);
-  bytes.resize(size);
-  return ok;
+  return TheOpsHost().ReadFile(path, limit, bytes);
 }
 
 // The firmware transfer's page, as lines of text.
@@ -224,7 +207,7 @@ int CtlRun::Run() {
 
 int CtlRun::Info() {
   // The last exchange of the run: no pause for a next one.
-  if (!Mfp_GetSystemInfo()) {
+  if (!ops::ReadSystemInfo(0).ok()) {
     Complain(CtlMsg::NoAnswer);
     return Code(CtlExit::NoAnswer);
   }
@@ -358,7 +341,7 @@ int CtlRun::SettingsSet() {
 int CtlRun::Firmware() {
   // The version before, read as the firmware page reads it when shown; the
   // update itself then sends nothing but the start command and the image.
-  const std::string before = Exchange(&Mfp_GetSystemInfo) ? CurrentFwVersion() : std::string();
+  const std::string before = ops::ReadSystemInfo().ok() ? CurrentFwVersion() : std::string();
   CtlFwView view(console_, language_);
   FwUpChooseImage(view, args_.file);
   Say(CtlMsg::FwSending, args_.file);

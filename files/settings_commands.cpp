@@ -7,9 +7,8 @@
 #include <string>
 
 #include "app/app_shell.h"
-#include "commands/commands.h"
 #include "files/choose_file.h"
-#include "files/settings_file.h"
+#include "ops/machine_ops.h"
 #include "pages/advanced_page.h"
 #include "pages/page_set.h"
 #include "pages/settings_page.h"
@@ -25,15 +24,14 @@ void OnLoadSettings() {
   if (!ChooseFile(FileDialogMode::Open, nullptr, OFN_OVERWRITEPROMPT, kSettingsFilter, kSettingsExtension,
                   path))
     return;
-  SettingsFileError error = SettingsFileError::None;
-  bool loaded = LoadSettingsFile(path, &error) != 0;
-  if (!loaded)
+  const ops::Outcome loaded = ops::LoadSettingsFile(path);
+  if (!loaded.ok())
     ShowAppMessage(AppMainWindow(),
-                   error == SettingsFileError::NotSettings ? IDS_SETTINGS_FILE_INVALID : IDS_FILE_READ_FAILED,
+                   loaded.failure == ops::Failure::NotSettingsFile ? IDS_SETTINGS_FILE_INVALID : IDS_FILE_READ_FAILED,
                    MB_ICONERROR);
   // After a failed load the records hold nothing from a file: the pages are
   // refilled all the same, and the Advanced page must still read the machine.
-  ShowLoadedSettings(true, loaded);
+  ShowLoadedSettings(true, loaded.ok());
 }
 
 void ShowLoadedSettings(bool settings, bool advanced) {
@@ -54,6 +52,6 @@ void OnSaveSettings() {
     return;
   // Without the Advanced page the record may never have been read: take the
   // machine's values, whatever the answer (on failure what is held is saved).
-  if (!advancedPageOpen) Mfp_GetSystemInfo();
-  if (SaveSettingsFile(path) == 0) ShowAppMessage(AppMainWindow(), IDS_FILE_WRITE_FAILED, MB_ICONERROR);
+  if (!advancedPageOpen) ops::ReadSystemInfo(0);
+  if (!ops::SaveSettingsFile(path).ok()) ShowAppMessage(AppMainWindow(), IDS_FILE_WRITE_FAILED, MB_ICONERROR);
 }

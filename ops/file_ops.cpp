@@ -45,7 +45,9 @@ Outcome SaveSettingsFile(const std::string& path) {
 }
 
 Outcome LoadSettingsFile(const std::string& path) {
-  return TheOpsHost().LoadSettingsFile(path) ? Outcome{} : Failed(Failure::FileUnreadable);
+  bool notSettings = false;
+  if (TheOpsHost().LoadSettingsFile(path, &notSettings)) return {};
+  return Failed(notSettings ? Failure::NotSettingsFile : Failure::FileUnreadable);
 }
 
 Outcome KeepBackup(BackupKind kind, const std::vector<uint8_t>& bytes) {

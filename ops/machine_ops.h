@@ -28,6 +28,7 @@ enum class Failure {
   FileUnreadable,
   FileUnwritable,
   NotPhonebookFile,
+  NotSettingsFile,   // no settings section in it
   NoBackups,         // nothing to list or restore
 };
 

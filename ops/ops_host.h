@@ -36,7 +36,8 @@ class OpsHost {
   // Settings files (.STF) between the file and the program-wide records, as
   // files/settings_file.h does it: 1 on success, 0 otherwise.
   virtual int SaveSettingsFile(const std::string& path) = 0;
-  virtual int LoadSettingsFile(const std::string& path) = 0;
+  // `notSettings` set when the file has no settings section to take.
+  virtual int LoadSettingsFile(const std::string& path, bool* notSettings) = 0;
   // Only the sections the file holds are taken; `settings` / `advanced` say which.
   virtual int LoadSettingsSections(const std::string& path, bool* settings, bool* advanced) = 0;
 

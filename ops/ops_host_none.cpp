@@ -14,7 +14,7 @@ class NoHost final : public OpsHost {
   std::string BackupFolder() override { return {}; }
   BackupStamp LocalTime() override { return {}; }
   int SaveSettingsFile(const std::string&) override { return 0; }
-  int LoadSettingsFile(const std::string&) override { return 0; }
+  int LoadSettingsFile(const std::string&, bool*) override { return 0; }
   int LoadSettingsSections(const std::string&, bool* settings, bool* advanced) override {
     *settings = *advanced = false;
     return 0;

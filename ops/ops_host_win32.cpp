@@ -128,7 +128,12 @@ class Win32Host final : public OpsHost {
   }
 
   int SaveSettingsFile(const std::string& path) override { return ::SaveSettingsFile(path); }
-  int LoadSettingsFile(const std::string& path) override { return ::LoadSettingsFile(path); }
+  int LoadSettingsFile(const std::string& path, bool* notSettings) override {
+    SettingsFileError error = SettingsFileError::None;
+    const int loaded = ::LoadSettingsFile(path, &error);
+    *notSettings = error == SettingsFileError::NotSettings;
+    return loaded;
+  }
   int LoadSettingsSections(const std::string& path, bool* settings, bool* advanced) override {
     return ::LoadSettingsSections(path, settings, advanced);
   }

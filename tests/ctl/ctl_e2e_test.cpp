@@ -294,8 +294,8 @@ TEST(CtlFailures, DriverLibrariesOnPathAreNeverLoaded) {
   DeleteFileA((planted + library).c_str());
 }
 
-TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
-  // A phonebook as the panel saves it: the header, then 80 entries.
+// A phonebook as the panel saves it: the header, then 80 entries.
+std::string DeployedPhonebook() {
   std::string file;
   file.assign("QMV FAX-RCP Phonebook\0\0\0" "1.00\0\0\0\0" "\x14\0\x50\0\0\0\0\0", 40);
   for (int i = 0; i < kSpeedDialEntries; ++i) {
@@ -305,6 +305,19 @@ TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
     if (i % 9 == 8) e = PhonebookEntry{};  // some slots empty
     file.append(reinterpret_cast<const char*>(&e), sizeof e);
   }
+  return file;
+}
+
+// The path rcpctl names after `label` on a line of its output; empty when none.
+std::string NamedPath(const std::string& out, const std::string& label) {
+  const size_t at = out.find(label);
+  if (at == std::string::npos) return {};
+  const size_t start = out.rfind(' ', at) + 1;
+  return out.substr(start, out.find_first_of("\r\n", at) - start);
+}
+
+TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
+  const std::string file = DeployedPhonebook();
   const std::string in = Work("deploy.pbf"), back = Work("back.PBF");
   WriteAll(in, file);
   DeleteFileA(back.c_str());
@@ -324,6 +337,36 @@ TEST(CtlFiles, APhonebookDeployedReadsBackEqual) {
   const CtlResult get = RunCtl(machine, "phonebook get " + back);
   ASSERT_EQ(get.code, 0u) << Describe(get);
   EXPECT_TRUE(ReadAll(back) == file) << "the file read back differs from the one deployed";
+}
+
+TEST(CtlFiles, PhonebookSetKeepsWhatTheMachineHeldAndChecksWhatItStored) {
+  const std::string in = Work("deploy.pbf");
+  WriteAll(in, DeployedPhonebook());
+  const struct {
+    const char* name;
+    std::string fault;
+    DWORD code;
+  } cases[] = {
+      {"stored as sent", "", 0},
+      {"position 3 stored otherwise", "fault.setphonebook=storesonewrong:3", 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const CtlResult set = RunCtl(FreshMachine("ctl-checked", c.fault), "phonebook set " + in);
+    EXPECT_EQ(set.code, c.code) << Describe(set);
+    std::string missing;
+    EXPECT_TRUE(InOrder(set.debug, {"===> GET PHONEBOOK <===\n", "===> SET PHONEBOOK <===\n",
+                                    "===> GET PHONEBOOK <===\n"}, &missing))
+        << missing << Describe(set);
+    // The backup is named, in the user's application data, as the panel's.
+    const std::string backup = NamedPath(set.out, "Diretorio-");
+    EXPECT_TRUE(Has(backup, "\\Dalvenor\\Backups\\Diretorio-")) << set.out;
+    const std::string held = ReadAll(backup);
+    ASSERT_EQ(held.size(), 5480u) << set.out;
+    EXPECT_EQ(std::string(held.c_str() + 40), K40Machine::DefaultState().phonebook[0].name)
+        << "the machine's entries before the write";
+    if (c.code != 0) EXPECT_TRUE(Has(set.err, " 3")) << "the position is named: " << set.err;
+  }
 }
 
 // "section/key" -> value of a settings file, through the profile functions.
@@ -363,6 +406,7 @@ TEST(CtlFiles, SettingsDeployedReadBackEqual) {
   ASSERT_EQ(set.code, 0u) << Describe(set);
   std::string missing;
   EXPECT_TRUE(InOrder(set.debug, {"===> SET SETTINGS <===\n"}, &missing)) << missing << Describe(set);
+  EXPECT_TRUE(Has(set.out, "Configuracoes-")) << "the machine's settings were kept first: " << set.out;
   const CtlResult again = RunCtl(machine, "settings get " + back);
   ASSERT_EQ(again.code, 0u) << Describe(again);
   const auto deployed = ProfileValues(changed), readBack = ProfileValues(back);

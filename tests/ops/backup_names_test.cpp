@@ -32,7 +32,9 @@ TEST(BackupNames, SortByAgeAndOnlyTheNewestTwentyStay) {
     BackupStamp parsed;
     EXPECT_EQ(ParseBackupFileName(c.name, BackupKind::Phonebook, &parsed), c.phonebook) << c.name;
     EXPECT_EQ(ParseBackupFileName(c.name, BackupKind::Settings), c.settings) << c.name;
-    if (c.phonebook) EXPECT_EQ(BackupStampText(parsed), "08/12/2026 18:04:20");
+    if (c.phonebook) {
+      EXPECT_EQ(BackupStampText(parsed), "08/12/2026 18:04:20");
+    }
   }
 
   std::vector<std::string> names = {"agenda.PBF", "Configuracoes-20200101-000000-000.STF"};

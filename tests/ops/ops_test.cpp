@@ -97,7 +97,6 @@ TEST_F(OpsTest, SettingsApplyKeepsOneBackupThenSendsEachPart) {
   ASSERT_TRUE(ops::ReadSettings().ok());
   ASSERT_TRUE(ops::ReadSystemInfo().ok());
   const SettingsBlock heldSettings = settingsBlock;
-  const SystemInfo heldInfo = systemInfo;
   settingsBlock.ringsToAnswer = 4;
   std::snprintf(systemInfo.terminalIdName, sizeof systemInfo.terminalIdName, "FILIAL CENTRO");
   machine.ForgetRequests();
