@@ -1,31 +1,21 @@
-// rcpweb's machine jobs over the shared start-up and the device commands.
-// Each job borrows the port for itself (start-up), does its exchanges with
-// the pages' pause after each, and gives the port back (shut-down), so the
-// panel and the scanner can use it in between.
+// rcpweb's machine jobs over the shared start-up and the machine operations.
+// Each job borrows the port for itself (start-up), runs the operations the
+// panel's pages run, and gives the port back (shut-down), so the panel and
+// the scanner can use it in between.
 #include "web/web_machine_win32.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "app/startup.h"
 #include "app/startup_win32.h"
 #include "commands/commands.h"
 #include "files/pbf_format.h"
-#include "files/settings_file.h"
-#include "files/settings_profile.h"
-#include "link/os.h"
-#include "link/trace.h"
 #include "ops/machine_ops.h"
 #include "ops/ops_host.h"
 
 namespace {
-
-// The pause the pages keep after every exchange.
-constexpr uint32_t kAfterExchangeMs = 500;
 
 class QuietStartupUi : public StartupUi {
  public:
@@ -35,22 +25,6 @@ class QuietStartupUi : public StartupUi {
   // No one to ask: a silent machine ends the job.
   NoAnswerChoice AskNoAnswer() override { return NoAnswerChoice::Abort; }
 };
-
-bool Exchange(bool (*command)()) {
-  const bool ok = command();
-  BusyWait(kAfterExchangeMs);
-  return ok;
-}
-
-// A settings write counts only when the machine acknowledged taking it.
-bool Acknowledged(bool (*command)(bool*)) {
-  bool acknowledged = false;
-  const bool ok = command(&acknowledged);
-  BusyWait(kAfterExchangeMs);
-  return ok && acknowledged;
-}
-
-size_t SpeedDials() { return phonebookTable ? speedDialCount : 0; }
 
 // The port borrowed for one job and given back at its end.
 class Borrowed {
@@ -69,12 +43,19 @@ class Borrowed {
   StartupResult result_;
 };
 
-void TakePhonebook(MachineRecords& into) {
-  into.phonebook.assign(phonebookTable, phonebookTable + SpeedDials());
-}
-
-bool SameEntry(const PhonebookEntry& a, const PhonebookEntry& b) {
-  return std::strncmp(a.name, b.name, sizeof a.name) == 0 && std::strncmp(a.number, b.number, sizeof a.number) == 0;
+// Every record, as the pages read them; a write first reads what the machine
+// holds now, so that the caller can refuse to overwrite a change it never saw.
+bool ReadRecords(JobOutcome& out) {
+  ops::PhonebookOutcome phonebook;
+  if (!ops::ReadSystemInfo().ok() || !ops::ReadSettings().ok() || !(phonebook = ops::ReadPhonebook()).ok()) {
+    out.status = JobStatus::NoAnswer;
+    return false;
+  }
+  out.now.info = systemInfo;
+  out.now.settings = settingsBlock;
+  out.now.phonebook = phonebook.machine;
+  out.haveRecords = true;
+  return true;
 }
 
 }  // namespace
@@ -85,15 +66,7 @@ JobOutcome Win32MachineJobs::ReadAll() {
   JobOutcome out;
   Borrowed port(port_);
   out.status = port.Status();
-  if (out.status != JobStatus::Done) return out;
-  if (!Exchange(&Mfp_GetSystemInfo) || !Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetPhonebook)) {
-    out.status = JobStatus::NoAnswer;
-    return out;
-  }
-  out.now.info = systemInfo;
-  out.now.settings = settingsBlock;
-  TakePhonebook(out.now);
-  out.haveRecords = true;
+  if (out.status == JobStatus::Done) ReadRecords(out);
   return out;
 }
 
@@ -101,39 +74,26 @@ JobOutcome Win32MachineJobs::WritePhonebook(const std::vector<PhonebookEntry>& e
   JobOutcome out;
   Borrowed port(port_);
   out.status = port.Status();
-  if (out.status != JobStatus::Done) return out;
-  if (!Exchange(&Mfp_GetSystemInfo) || !Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetPhonebook)) {
-    out.status = JobStatus::NoAnswer;
-    return out;
-  }
-  out.now.info = systemInfo;
-  out.now.settings = settingsBlock;
-  TakePhonebook(out.now);
-  out.haveRecords = true;
-  if (entries.size() != SpeedDials() || !check(out.now)) {
+  if (out.status != JobStatus::Done || !ReadRecords(out)) return out;
+  if (entries.size() != out.now.phonebook.size() || !check(out.now)) {
     out.status = JobStatus::Changed;
     return out;
   }
-  // What the machine held is kept before it is overwritten; a backup that
-  // cannot be written does not stop the write, as in the panel.
-  const size_t total = static_cast<size_t>(speedDialCount) + oneTouchCount;
-  ops::KeepBackup(BackupKind::Phonebook, EncodePhonebookFile(phonebookTable, total));
   std::copy(entries.begin(), entries.end(), phonebookTable);
-  if (!Exchange(&Mfp_SetPhonebook)) {
-    out.status = JobStatus::SendFailed;
-    return out;
-  }
-  if (!Exchange(&Mfp_GetPhonebook)) {
-    out.status = JobStatus::ReadBackFailed;
-    return out;
-  }
-  TakePhonebook(out.now);
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (SameEntry(entries[i], out.now.phonebook[i])) continue;
+  ops::PhonebookWrite write;
+  write.lastRead = &out.now.phonebook;
+  const ops::PhonebookOutcome written = ops::WritePhonebook(write);
+  if (!written.machine.empty()) out.now.phonebook = written.machine;
+  for (int position : written.differing) {
     if (!out.differing.empty()) out.differing += ", ";
-    out.differing += std::to_string(i + 1);
+    out.differing += std::to_string(position);
   }
-  out.status = out.differing.empty() ? JobStatus::Done : JobStatus::ReadBackDiffers;
+  switch (written.failure) {
+    case ops::Failure::None: out.status = JobStatus::Done; break;
+    case ops::Failure::ReadBackFailed: out.status = JobStatus::ReadBackFailed; break;
+    case ops::Failure::ReadBackDiffers: out.status = JobStatus::ReadBackDiffers; break;
+    default: out.status = JobStatus::SendFailed; break;
+  }
   return out;
 }
 
@@ -142,37 +102,25 @@ JobOutcome Win32MachineJobs::ApplySettings(const SettingsBlock* settings, const 
   JobOutcome out;
   Borrowed port(port_);
   out.status = port.Status();
-  if (out.status != JobStatus::Done) return out;
-  if (!Exchange(&Mfp_GetSystemInfo) || !Exchange(&Mfp_GetSettings) || !Exchange(&Mfp_GetPhonebook)) {
-    out.status = JobStatus::NoAnswer;
-    return out;
-  }
-  out.now.info = systemInfo;
-  out.now.settings = settingsBlock;
-  TakePhonebook(out.now);
-  out.haveRecords = true;
+  if (out.status != JobStatus::Done || !ReadRecords(out)) return out;
   if (!check(out.now)) {
     out.status = JobStatus::Changed;
     return out;
   }
-  const std::string backup = SettingsProfileText(&settingsBlock, &systemInfo);
-  ops::KeepBackup(BackupKind::Settings, std::vector<uint8_t>(backup.begin(), backup.end()));
-  if (settings) {
-    settingsBlock = *settings;
-    if (!Acknowledged(&Mfp_SetSettings)) {
-      out.status = JobStatus::SendFailed;
-      return out;
-    }
-    out.now.settings = *settings;
+  if (settings) settingsBlock = *settings;
+  if (advanced) systemInfo = *advanced;
+  ops::SettingsApply apply;
+  apply.parts = (settings ? ops::kFaxSettings : 0u) | (advanced ? ops::kAdvancedSettings : 0u);
+  apply.lastSettings = &out.now.settings;
+  apply.lastInfo = &out.now.info;
+  // No one sees the machine's panel from here: its acknowledgement decides.
+  apply.acknowledged = true;
+  if (!ops::ApplySettings(apply).ok()) {
+    out.status = JobStatus::SendFailed;
+    return out;
   }
-  if (advanced) {
-    systemInfo = *advanced;
-    if (!Acknowledged(&Mfp_SetAdvanced)) {
-      out.status = JobStatus::SendFailed;
-      return out;
-    }
-    out.now.info = *advanced;
-  }
+  if (settings) out.now.settings = *settings;
+  if (advanced) out.now.info = *advanced;
   out.status = JobStatus::Done;
   return out;
 }
@@ -191,10 +139,9 @@ bool Win32MachineJobs::LoadBackup(const std::string& name, MachineRecords& into)
   if (!phonebook && !ParseBackupFileName(name, BackupKind::Settings)) return false;
   const std::string path = PathIn(TheOpsHost().BackupFolder(), name);
   if (phonebook) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (!in.good() && !in.eof()) return false;
     std::vector<PhonebookEntry> table(into.phonebook);
+    std::vector<uint8_t> bytes;
+    if (!TheOpsHost().ReadFile(path, kPbfHeaderSize + sizeof(PhonebookEntry) * table.size(), bytes)) return false;
     if (!DecodePhonebookFile(bytes.data(), bytes.size(), table.data(), table.size())) return false;
     into.phonebook = table;
     return true;
@@ -206,7 +153,7 @@ bool Win32MachineJobs::LoadBackup(const std::string& name, MachineRecords& into)
   settingsBlock = into.settings;
   systemInfo = into.info;
   bool settings = false, advanced = false;
-  const bool loaded = LoadSettingsSections(path, &settings, &advanced) != 0;
+  const bool loaded = TheOpsHost().LoadSettingsSections(path, &settings, &advanced) != 0;
   if (loaded) {
     into.settings = settingsBlock;
     into.info = systemInfo;
