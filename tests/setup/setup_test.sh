@@ -23,6 +23,7 @@ printf '#!/bin/sh\necho "dpkg $*" >>"$RCP_STUB_LOG"\n' >"$tmp/bin/dpkg"
 printf '#!/bin/sh\nexit 1\n' >"$tmp/bin/dpkg-query"
 chmod +x "$tmp/bin/"*
 export PATH="$tmp/bin:$PATH" RCP_STUB_LOG="$tmp/calls" RCP_APT_PAUSE=0 RCP_SETUP_STATE="$tmp/state"
+unset RCP_WINE32 RCP_WINE32_WHY  # the test command has already decided its own
 export RCP_WINE32_LOADER="$tmp/no-wine32" RCP_ROOT="$root"
 fail=0
 expect() { grep -qF -- "$2" "$1" || { echo "FAIL: no \"$2\" in $1:"; cat "$1"; fail=1; }; }
