@@ -256,12 +256,9 @@ int CtlRun::PhonebookSet() {
     case ops::Failure::ReadBackFailed:
       Complain(CtlMsg::ReadBackFailed);
       return Code(CtlExit::NotConfirmed);
-    case ops::Failure::ReadBackDiffers: {
-      std::string positions;
-      for (int p : written.differing) positions += (positions.empty() ? "" : ", ") + std::to_string(p);
-      Complain(CtlMsg::ReadBackDiffers, positions);
+    case ops::Failure::ReadBackDiffers:
+      Complain(CtlMsg::ReadBackDiffers, ops::PositionList(written.differing));
       return Code(CtlExit::NotConfirmed);
-    }
     default:
       Complain(CtlMsg::SendFailed);
       return Code(CtlExit::TransferFailed);

@@ -63,6 +63,12 @@ bool SameAdvanced(const SystemInfo& a, const SystemInfo& b) {
 
 }  // namespace
 
+std::string PositionList(const std::vector<int>& positions) {
+  std::string list;
+  for (int position : positions) list += (list.empty() ? "" : ", ") + std::to_string(position);
+  return list;
+}
+
 bool SameEntry(const PhonebookEntry& a, const PhonebookEntry& b) {
   return FieldText(a.name, sizeof a.name) == FieldText(b.name, sizeof b.name) &&
          FieldText(a.number, sizeof a.number) == FieldText(b.number, sizeof b.number);

@@ -47,6 +47,9 @@ struct Outcome {
 
 using Entries = std::vector<PhonebookEntry>;
 
+// "3, 17": positions as the messages name them.
+std::string PositionList(const std::vector<int>& positions);
+
 // Two entries hold the same texts as the wire carries them (up to the
 // terminator, without the blanks the wire pads with).
 bool SameEntry(const PhonebookEntry& a, const PhonebookEntry& b);

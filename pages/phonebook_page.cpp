@@ -67,7 +67,6 @@ BOOL CPhonebook::InitPage() {
   {
     CWaitCursor wait;
     TheOs().SleepMs(kFirstReadDelayMs);
-    // Start-up's last exchange: no pause after it.
     const ops::PhonebookOutcome read = ops::ReadPhonebook(0);
     wait.Restore();
     if (read.ok()) RememberMachine(read.machine);
@@ -206,13 +205,8 @@ bool CPhonebook::WriteToMachine() {
       return false;
   }
   RememberMachine(outcome.machine);
-  std::string differing;
-  for (int position : outcome.differing) {
-    if (!differing.empty()) differing += ", ";
-    differing += std::to_string(position);
-  }
   char text[512];
-  std::snprintf(text, sizeof text, LoadText(IDS_READBACK_DIFFERS), differing.c_str());
+  std::snprintf(text, sizeof text, LoadText(IDS_READBACK_DIFFERS), ops::PositionList(outcome.differing).c_str());
   const std::string title = AppTitle();
   MessageBoxA(AppMainWindow(), text, title.c_str(), MB_OK | MB_ICONWARNING);
   FillList();

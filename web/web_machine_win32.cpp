@@ -84,10 +84,7 @@ JobOutcome Win32MachineJobs::WritePhonebook(const std::vector<PhonebookEntry>& e
   write.lastRead = &out.now.phonebook;
   const ops::PhonebookOutcome written = ops::WritePhonebook(write);
   if (!written.machine.empty()) out.now.phonebook = written.machine;
-  for (int position : written.differing) {
-    if (!out.differing.empty()) out.differing += ", ";
-    out.differing += std::to_string(position);
-  }
+  out.differing = ops::PositionList(written.differing);
   switch (written.failure) {
     case ops::Failure::None: out.status = JobStatus::Done; break;
     case ops::Failure::ReadBackFailed: out.status = JobStatus::ReadBackFailed; break;
