@@ -364,6 +364,25 @@ class Browser(unittest.TestCase):
         self.assertEqual(before, machine_phonebook())
 
 
+    def test_6_a_busy_port_is_said_and_the_last_records_stay(self):
+        self.driver.get(self.server.url + "/#/maquina")
+        wait_for(self.driver, lambda d: d.find_elements("id", "info-modelName"), "the records")
+        # Another program holds the port: the scanner driver's lock, kept open
+        # by a command's output for a while.
+        holder = subprocess.Popen(["wine", "cmd", "/c", "ping -n 25 127.0.0.1 >> portlend-8.lock"], cwd=DEMO,
+                                  env=machine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(5)  # the command starts and opens the lock
+            self.assertEqual(2, wine("rcpctl.exe", ["info"])[0], "rcpctl finds the port busy too")
+            self.driver.find_element("id", "machine-read").click()
+            wait_for(self.driver, lambda d: text_of(d, "error"), "the refusal")
+        finally:
+            holder.wait(60)  # the command ends by itself and lets the port go
+        self.assertEqual("Porta está ocupada", text_of(self.driver, "error"))
+        self.assertEqual("QUILLMARK K40 SERIES", text_of(self.driver, "info-modelName"))
+
+
 @unittest.skipUnless(os.environ.get("RCPWEB_SHOTS"), "screenshots only for tools/web-screenshots.sh")
 class Screenshots(unittest.TestCase):
     def test_every_page(self):
