@@ -570,6 +570,12 @@ void WebServer::Impl::Routes() {
     }
     MachineRecords loaded = *records;
     const std::string name = req.get_param_value("name");
+    // Loading a settings backup lends the device records a job would use.
+    std::unique_lock<std::mutex> job(jobMutex, std::try_to_lock);
+    if (!job.owns_lock()) {
+      Refuse(res, 503, kJobRunningText);
+      return;
+    }
     if (name.empty() || !jobs.LoadBackup(name, loaded)) {
       Refuse(res, 404, "Esta cópia de segurança não existe ou não pôde ser lida.");
       return;
