@@ -130,6 +130,13 @@ struct WebServer::Impl {
     if (age) *age = options.clock() - readAt;
     return cache;
   }
+  // A change works on the records last read: none read yet is the page's
+  // mistake, answered as such.
+  std::optional<MachineRecords> CachedOrRefuse(httplib::Response& res) {
+    auto records = Cached();
+    if (!records) Refuse(res, 409, kNotReadText);
+    return records;
+  }
   void Remember(const MachineRecords& records) {
     std::lock_guard<std::mutex> lock(cacheMutex);
     cache = records;
@@ -400,11 +407,8 @@ void WebServer::Impl::Routes() {
       Refuse(res, 400, error);
       return;
     }
-    const auto records = Cached();
-    if (!records) {
-      Refuse(res, 409, kNotReadText);
-      return;
-    }
+    const auto records = CachedOrRefuse(res);
+    if (!records) return;
     if (!body.contains("base") || !body["base"].is_string()) {
       Refuse(res, 400, "Falta a versão lida do diretório.");
       return;
@@ -448,11 +452,8 @@ void WebServer::Impl::Routes() {
       Refuse(res, 400, error);
       return;
     }
-    const auto records = Cached();
-    if (!records) {
-      Refuse(res, 409, kNotReadText);
-      return;
-    }
+    const auto records = CachedOrRefuse(res);
+    if (!records) return;
     // The plan is made over the entries as the page holds them.
     std::vector<PhonebookEntry> table = records->phonebook;
     if (body.contains("entries") && !DecodePhonebook(body, records->phonebook.data(), table.size(), table, error)) {
@@ -470,11 +471,8 @@ void WebServer::Impl::Routes() {
   server.Post("/api/phonebook/export", [this](const httplib::Request& req, httplib::Response& res) {
     Json body;
     std::string error;
-    const auto records = Cached();
-    if (!records) {
-      Refuse(res, 409, kNotReadText);
-      return;
-    }
+    const auto records = CachedOrRefuse(res);
+    if (!records) return;
     std::vector<PhonebookEntry> table;
     if (!ParseRequestBody(req.body, body, error) ||
         !DecodePhonebook(body, records->phonebook.data(), records->phonebook.size(), table, error)) {
@@ -509,11 +507,8 @@ void WebServer::Impl::Routes() {
       Refuse(res, 400, error);
       return;
     }
-    const auto records = Cached();
-    if (!records) {
-      Refuse(res, 409, kNotReadText);
-      return;
-    }
+    const auto records = CachedOrRefuse(res);
+    if (!records) return;
     const bool withSettings = body.contains("settings"), withAdvanced = body.contains("advanced");
     const Json base = body.value("base", Json::object());
     if (!withSettings && !withAdvanced) {
@@ -563,11 +558,8 @@ void WebServer::Impl::Routes() {
   });
 
   server.Get("/api/backups/load", [this](const httplib::Request& req, httplib::Response& res) {
-    const auto records = Cached();
-    if (!records) {
-      Refuse(res, 409, kNotReadText);
-      return;
-    }
+    const auto records = CachedOrRefuse(res);
+    if (!records) return;
     MachineRecords loaded = *records;
     const std::string name = req.get_param_value("name");
     // Loading a settings backup lends the device records a job would use.

@@ -461,13 +461,18 @@ class Lan(unittest.TestCase):
             driver.find_element("id", "logout").click()
             wait_for(driver, lambda d: d.find_element("id", "login").is_displayed(), "the login again")
 
+            submit = driver.find_element("css selector", "#login-form button")
             for attempt in range(5):
-                field = driver.find_element("id", "password")
-                field.send_keys("errada\n")
-                wait_for(driver, lambda d: text_of(d, "error"), "the refusal")
-                message = text_of(driver, "error")
+                # Each try waits for the form to take input again: Enter on a
+                # form whose button is still disabled submits nothing.
+                wait_for(driver, lambda d: submit.is_enabled(), "the form again")
                 driver.execute_script("document.getElementById('error').textContent = ''")
-            self.assertIn("Tentativas demais", message)
+                field = driver.find_element("id", "password")
+                field.clear()
+                field.send_keys("errada")
+                submit.click()
+                wait_for(driver, lambda d: text_of(d, "error"), "the refusal")
+            wait_for(driver, lambda d: "Tentativas demais" in text_of(d, "error"), "the fifth refusal")
             driver.find_element("id", "password").send_keys(PASSWORD + "\n")
             wait_for(driver, lambda d: "Tentativas demais" in text_of(d, "error"), "the lock-out")
             self.assertFalse(driver.find_element("id", "logout").is_displayed())
