@@ -18,7 +18,8 @@ mkdir -p "$3"
 out="$(cd "$3" && pwd)"
 limit=$((800 * 1024))
 
-for f in "$win64/rcpanel.exe" "$win32/rcpanel.exe" "$win32/rcpclean.dll" "$win64/guia.html"; do
+for f in "$win64/rcpanel.exe" "$win32/rcpanel.exe" "$win32/rcpclean.dll" "$win64/guia.html" \
+         "$win64/rcpweb.exe" "$win32/rcpweb.exe"; do
   [ -f "$f" ] || { echo "missing: $f (build both Windows trees first)" >&2; exit 1; }
 done
 
