@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "files/contacts.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 
 namespace {
 

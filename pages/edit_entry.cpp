@@ -6,7 +6,7 @@
 
 #include "app/app_shell.h"
 #include "commands/device_data.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "res/resource.h"
 #include "widgets/input_class.h"
 #include "widgets/resource_text.h"

@@ -8,7 +8,7 @@
 
 #include "commands/device_data.h"
 #include "ops/machine_ops.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
 

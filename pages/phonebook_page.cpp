@@ -14,7 +14,7 @@
 #include "link/os.h"
 #include "ops/machine_ops.h"
 #include "pages/edit_entry.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "res/resource.h"
 #include "widgets/resource_text.h"
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <utility>
 
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "pages/settings_values.h"
 #include "widgets/input_class.h"
 

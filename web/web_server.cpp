@@ -23,7 +23,7 @@
 #include <utility>
 
 #include "link/trace.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "web/web_history.h"
 #include "web/web_records.h"
 

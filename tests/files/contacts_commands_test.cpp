@@ -17,7 +17,7 @@
 #include "commands/device_data.h"
 #include "files/contacts.h"
 #include "ops/ops_host.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "res/resource.h"
 #include "tests/app/scratch_folder.h"
 #include "tests/pages/phonebook_fixture.h"

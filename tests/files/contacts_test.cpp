@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "files/contacts.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "pages/advanced_page.h"
 #include "pages/page_set.h"
 #include "pages/phonebook_page.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "pages/settings_page.h"
 #include "widgets/property_sheet.h"
 #include "res/resource.h"

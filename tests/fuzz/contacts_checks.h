@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "files/contacts.h"
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 
 inline void RequireContactsSound(const ContactsReadResult& read) {
   if (read.error != ContactsError::None && !read.contacts.empty()) std::abort();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 #include "web/web_records.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The phonebook page's and the entry editor's decisions over plain entries and
 // texts, without windows: what a list row shows, which entries the user may
 // change, when the editor may close with OK, how an edited field is cleaned,
-// and how texts go into an entry without ever leaving its fields.
+// and how texts go into an entry without ever leaving its fields. The
+// contacts import and the web panel hold entries to the same rules.
 #pragma once
 
 #include <cstddef>

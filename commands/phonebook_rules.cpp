@@ -1,5 +1,5 @@
 // The phonebook page's and the entry editor's decisions (see phonebook_rules.h).
-#include "pages/phonebook_rules.h"
+#include "commands/phonebook_rules.h"
 
 #include <cstdio>
 #include <cstring>
