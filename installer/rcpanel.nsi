@@ -60,7 +60,7 @@ ShowUninstDetails hide
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Este assistente instalará o Remote Control Panel da $(^NameDA), versão ${VERSION}, e o guia do usuário.$\r$\n$\r$\nO painel controla a máquina pela porta USB ou pela porta paralela e usa os componentes do pacote de drivers da máquina: instale-o antes de usar o painel.$\r$\n$\r$\nFeche o Remote Control Panel, se estiver aberto, e clique em Avançar para continuar."
+!define MUI_WELCOMEPAGE_TEXT "Este assistente instalará o Remote Control Panel da $(^NameDA), versão ${VERSION}, e o guia do usuário.$\r$\n$\r$\nO painel controla a máquina pela porta USB ou pela porta paralela e usa os componentes do pacote de drivers da máquina: instale-o antes de usar o painel.$\r$\n$\r$\nFeche o Remote Control Panel, se estiver aberto, e clique em Próximo para continuar."
 !define MUI_FINISHPAGE_TEXT "O Remote Control Panel e o guia do usuário estão no menu Iniciar, no grupo $(^NameDA).$\r$\n$\r$\nClique em Concluir para fechar este assistente."
 
 !insertmacro MUI_PAGE_WELCOME

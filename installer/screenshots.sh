@@ -62,7 +62,7 @@ wine "$setup" >"$work/setup.log" 2>&1 </dev/null &
 started+=($!)
 w="$(window 'Veltra Quillmark K40 Series')"
 shot "$w" installer-welcome
-press "$w" Return              # Avançar: the components
+press "$w" Return              # Próximo: the components
 sleep 1
 press "$w" Return              # Instalar
 sleep 4
