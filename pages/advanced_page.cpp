@@ -41,7 +41,7 @@ constexpr int kChecks[] = {IDC_ADV_ALARM_SOUND, IDC_ADV_KEY_SOUND, IDC_ADV_TONER
 // (kAdvancedTexts' order); each limit is its field's width.
 struct TextEdit {
   int id;
-  const AdvancedText& spec;
+  const AdvancedText& field;
 };
 const TextEdit kEdits[] = {
     {IDC_ADV_TERMINAL_NAME, kAdvancedTexts[0]}, {IDC_ADV_TERMINAL_NUMBER, kAdvancedTexts[1]},
@@ -93,7 +93,7 @@ CAdvanced::CAdvanced() : CSettingsBackupPage(IDD_ADVANCED) {
   BindComboIndex(IDC_ADV_IMAGE_QUALITY, v.imageQuality);
   for (size_t i = 0; i < std::size(kEdits); ++i) {
     BindControl(kEdits[i].id, m_edits[i]);
-    BindText(kEdits[i].id, v.*kEdits[i].spec.text);
+    BindText(kEdits[i].id, v.*kEdits[i].field.text);
   }
 }
 
@@ -112,8 +112,8 @@ BOOL CAdvanced::InitPage() {
   CPropertyPage::InitPage();
   advancedPageOpen = true;
   for (size_t i = 0; i < std::size(kEdits); ++i) {
-    ::SendMessageA(GetItem(kEdits[i].id), EM_LIMITTEXT, kEdits[i].spec.limit, 0);
-    m_edits[i].m_inputClass = static_cast<InputClass>(kEdits[i].spec.inputClass);
+    ::SendMessageA(GetItem(kEdits[i].id), EM_LIMITTEXT, kEdits[i].field.limit, 0);
+    m_edits[i].m_inputClass = static_cast<InputClass>(kEdits[i].field.inputClass);
   }
   OnRefresh();
   // Without an answer the page's first values are the ones to compare with.
@@ -146,7 +146,7 @@ void CAdvanced::OnEditChange(int editId) {
     NonAsciiTyped = false;
     int start = SelectionStart(control);
     // The page still holds the text from before the keystroke.
-    std::string& text = m_values.*edit->spec.text;
+    std::string& text = m_values.*edit->field.text;
     size_t dropped = DropNonAscii(text);
     ShowValues();
     int caret = CaretAfterDrop(start, dropped, text.size());
