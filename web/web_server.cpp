@@ -130,6 +130,12 @@ struct WebServer::Impl {
     if (age) *age = options.clock() - readAt;
     return cache;
   }
+  bool BodyOrRefuse(const httplib::Request& req, httplib::Response& res, Json& body) {
+    std::string error;
+    if (ParseRequestBody(req.body, body, error)) return true;
+    Refuse(res, 400, error);
+    return false;
+  }
   // A change works on the records last read: none read yet is the page's
   // mistake, answered as such.
   std::optional<MachineRecords> CachedOrRefuse(httplib::Response& res) {
@@ -402,13 +408,10 @@ void WebServer::Impl::Routes() {
 
   server.Put("/api/phonebook", [this](const httplib::Request& req, httplib::Response& res) {
     Json body;
-    std::string error;
-    if (!ParseRequestBody(req.body, body, error)) {
-      Refuse(res, 400, error);
-      return;
-    }
+    if (!BodyOrRefuse(req, res, body)) return;
     const auto records = CachedOrRefuse(res);
     if (!records) return;
+    std::string error;
     if (!body.contains("base") || !body["base"].is_string()) {
       Refuse(res, 400, "Falta a versão lida do diretório.");
       return;
@@ -502,13 +505,10 @@ void WebServer::Impl::Routes() {
 
   server.Put("/api/settings", [this](const httplib::Request& req, httplib::Response& res) {
     Json body;
-    std::string error;
-    if (!ParseRequestBody(req.body, body, error)) {
-      Refuse(res, 400, error);
-      return;
-    }
+    if (!BodyOrRefuse(req, res, body)) return;
     const auto records = CachedOrRefuse(res);
     if (!records) return;
+    std::string error;
     const bool withSettings = body.contains("settings"), withAdvanced = body.contains("advanced");
     const Json base = body.value("base", Json::object());
     if (!withSettings && !withAdvanced) {
